@@ -1,0 +1,128 @@
+// The file layer: every file the program reads or writes by name goes through here, and the
+// operating system's calls (open, read, write, lseek, close, stat, unlink) live in this folder
+// alone. Reading by name looks on disk first, then in the blob archive named to fileSystemInit;
+// fileLoad serves the files preloaded at start-up from memory.
+//
+// Failures print one line on standard output where they are found and return -1 (a handle) or
+// 0 (a load). fatalError and the archive set-up end the process with exit status -1.
+//
+// Process-wide state (file_layer.cpp, blob_archive.cpp): the initialised flag, the preload
+// table, the archive's name and header, and the current-entry values of the last archive hit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+// The bytes fileLoad hands back: a block the caller owns, or a view of a preloaded file's block,
+// which the layer owns for the rest of the process.
+class FileBlock {
+public:
+    const uint8_t* data() const { return view_; }
+    bool ownsBytes() const { return owned_ != nullptr; }
+    void own(std::unique_ptr<uint8_t[]> bytes) {
+        owned_ = std::move(bytes);
+        view_ = owned_.get();
+    }
+    void borrow(const uint8_t* bytes) {
+        owned_.reset();
+        view_ = bytes;
+    }
+    void reset() { borrow(nullptr); }
+
+private:
+    std::unique_ptr<uint8_t[]> owned_;
+    const uint8_t* view_ = nullptr;
+};
+
+// One file to preload. The caller fills `name`; the layer fills the rest. The list ends with an
+// entry whose name is the empty string, and must outlive the layer's use.
+struct PreloadEntry {
+    const char* name = nullptr;
+    std::unique_ptr<uint8_t[]> data;  // null when the load failed
+    uint32_t hash = 0;
+    int32_t size = 0;  // 0 when the load failed
+};
+
+// The open mode that reads an existing file; every other mode creates or truncates for writing.
+constexpr int32_t FILE_MODE_READ = 1;
+
+// Only the first call has an effect. An empty or null archive name means no archive; a null
+// list means no preloaded files.
+void fileSystemInit(const char* archiveName, PreloadEntry* preloadList);
+
+// Forgets everything fileSystemInit set up, so the next call starts afresh. Tests and fuzz
+// targets only.
+void fileSystemReset();
+
+// Disk first; for mode 1, the archive when the disk has no such file ("fileOpen didn't find
+// %s in game dir. or blob.\n"). The permission is accepted and ignored.
+int32_t fileOpen(const char* name, int32_t mode, int32_t permission = 0);
+int32_t fileOpenDisk(const char* name, int32_t mode, int32_t permission = 0);
+int32_t fileRead(int32_t handle, void* dst, int32_t count);
+int32_t fileWrite(int32_t handle, const void* src, int32_t count);
+int64_t fileSeek(int32_t handle, int32_t offset, int32_t origin);
+int32_t fileClose(int32_t handle);
+
+// Formats into a buffer that fits the text and writes it. Returns what the write returned
+// (-1 on error), or -1 when the text could not be formatted.
+int32_t filePrintf(int32_t handle, const char* format, ...) __attribute__((format(printf, 2, 3)));
+
+// Size of the file just opened: the archive entry's words after an archive hit, else stat's
+// size (0 when stat fails). A file of 2^31 bytes or more gives -1.
+void fileLength(const char* name, int32_t handle, int32_t* size, int32_t* unpackedSize);
+
+// Whole-file load, allocating form: fills `block` (a preloaded file's block, or a new block the
+// caller owns) and returns the bytes loaded; 0 on every failure that prints a message, and the
+// read's own -1 when the read fails.
+int32_t fileLoad(const char* name, FileBlock& block);
+
+// Whole-file load into the caller's buffer of bufferSize bytes (bufferSize > 0).
+int32_t fileLoad(const char* name, uint8_t* buffer, int32_t bufferSize);
+
+// Prints the formatted text and ends the process with exit status -1.
+[[noreturn]] void fatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Disk-only helpers for the parts that touch the disk directly ----
+
+// Whether `path` names something on disk (stat succeeds). No archive, no message.
+bool fileExistsOnDisk(const char* path);
+
+// Reads the whole file at `path` from disk into `bytes`, bypassing the archive and the preload
+// table. Returns false when the file cannot be opened (or is not a readable file); a read error
+// part-way keeps the bytes read before it. Prints nothing.
+bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
+
+// Whether the open handle is a regular file (fstat), so a failed output may be removed.
+bool fileIsRegular(int32_t handle);
+
+// Removes the file at `path`; returns the runtime's result (0, or -1).
+int32_t fileRemove(const char* path);
+
+// ---- Blob archive ----
+
+constexpr int32_t SIZEOF_BLOB_NODE = 16;
+
+// One header entry as kept in memory; the file holds the same four little-endian words.
+struct BlobNode {
+    uint32_t hash;
+    uint32_t size;
+    uint32_t unpackedSize;
+    uint32_t offset;
+};
+static_assert(sizeof(BlobNode) == SIZEOF_BLOB_NODE, "a header entry is four 32-bit words");
+
+uint32_t readU32LE(const uint8_t* bytes);
+
+// Writes an archive holding `files` (name, bytes), each stored under hashName(name) as it will
+// be asked for. Returns true when the whole file was written.
+bool writeBlobArchive(const char* path,
+                      const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files);
+
+// ---- Confinement for the whole-run fuzz build ----
+// When on, every path that is absolute or climbs with ".." is treated as not found, and creating
+// such a file fails. Only the fuzz build switches it on.
+void fileSetConfinement(bool on);

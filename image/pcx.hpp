@@ -1,0 +1,30 @@
+// The PCX reader: 8-bit, single-plane, run-length-encoded files as index images (one palette
+// index a pixel, row 0 the top row; no palette is returned). The file is read through the file
+// layer, so it is found wherever fileLoad finds files. Messages go to standard output.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// How decodePcxImage ended.
+enum class PcxDecode {
+    MarkerFound,    // the image is full and the byte after it is 12
+    MarkerMissing,  // the image is full and the byte after it is not 12, or there is none
+    RunPastEnd,     // the last run reached past the image; the marker is not looked at
+    CutShort,       // the data ended before the image was full; the rest of it is 0
+};
+
+// Loads the PCX file at `path`. Stores the sides through width and height as soon as the header
+// is read; returns the index image, owned by the caller, or null.
+std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* height);
+
+// The same on a file image already in memory; `path` only names the file in messages.
+// loadPcx loads its file and calls this.
+std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,
+                                     int32_t* width, int32_t* height);
+
+// Decodes the pixel data that starts at offset 128 of `file` into `indices` (width x height
+// bytes, which the caller provides). Never reads past the end of `file`.
+PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_t width,
+                         int32_t height);

@@ -1,0 +1,55 @@
+// Helpers shared by the test suites: scratch folders, whole-file reads and writes, and running
+// code or the real executable in a child process with its standard output captured.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace testsupport {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+std::vector<uint8_t> readFile(const std::string& path);
+std::string readText(const std::string& path);
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
+void writeText(const std::string& path, const std::string& text);
+
+struct ChildResult {
+    int exitStatus = -1;  // the child's exit status (0..255), or -1 when it did not exit
+    int signal = 0;       // the signal that ended it, or 0
+    std::string out;      // everything it wrote to standard output
+};
+
+// Limits for a child process; 0 means no limit.
+struct ChildLimits {
+    uint64_t fileSizeBytes = 0;  // RLIMIT_FSIZE; SIGXFSZ is ignored so writes fail instead
+};
+
+// Runs `body` in a forked child with standard output captured; the child exits with 0 when
+// body returns.
+ChildResult runInChild(const std::function<void()>& body, ChildLimits limits = {});
+
+// Runs the built spritebake executable with `args` in folder `cwd`.
+ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
+                          ChildLimits limits = {});
+
+// The path of the built executable and the corpus folder, as the build configured them.
+std::string spritebakePath();
+std::string corpusDir();
+
+}  // namespace testsupport
