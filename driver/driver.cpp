@@ -1,12 +1,170 @@
 #include "driver/driver.hpp"
 
+#include <algorithm>
 #include <cstdio>
+#include <limits>
+#include <new>
+#include <string>
+
+#include "driver/console.hpp"
+#include "driver/field_reads.hpp"
+#include "driver/info_reader.hpp"
+#include "driver/output_files.hpp"
+#include "driver/statements.hpp"
+#include "filesys/file_layer.hpp"
+#include "scanner/scanner.hpp"
+
+namespace {
+
+// The statement loop's entries, in the order skipToMatch tries them: keywords before the
+// letter and digit classes, so a word that begins with a keyword is that keyword.
+enum Statement : int32_t {
+    ST_END = -1,
+    ST_COMMENT = 0,
+    ST_PADDING,
+    ST_DEST,
+    ST_SOURCE,
+    ST_INFO_FILE,
+    ST_HOTSPOT,
+    ST_HOT_XY,
+    ST_TGA,
+    ST_PCX,
+    ST_WRITE_ONE_FILE,
+    ST_BIN,
+    ST_LINE_END,
+    ST_UPPER_CASE,
+    ST_LOWER_CASE,
+    ST_DIGIT,
+};
+
+constexpr uint32_t REST_OF_LINE_FLAGS = SCAN_STOP_EOL | SCAN_TERMINATE;                  // 33
+constexpr uint32_t FILE_NAME_FLAGS = SCAN_SKIP_BLANKS | SCAN_STOP_EOL | SCAN_TERMINATE;  // 97
+
+int32_t nextStatement(TextSpan& span) {
+    return skipToMatch(span, 1,
+                       {"//", "Padding", "Dest", "Source", "InfoFile", "Hotspot", "HotXY", "TGA",
+                        "PCX", "WriteOneFile", "BIN", "\n", "/A-Z", "/a-z", "/0-9"});
+}
+
+void runDestStatement(DriverState& state) {
+    skipToLetter(state);
+    if (!state.destDir.empty()) {
+        std::printf("Warning! on line %d the dest directory is respecified.\n", state.lineNumber);
+    }
+    state.destDir = readWord(state);
+}
+
+void runInfoFileStatement(DriverState& state) {
+    state.infoFileName = readBlankWord(state);
+    // Read back what an earlier run wrote; nothing of it is kept.
+    getSpriteHeader(state.infoFileName.c_str());
+}
+
+void runWriteOneFileStatement(DriverState& state) {
+    state.writeOneFile = 1;
+    // The rest of the line, blanks inside and at the end included; the line number stays.
+    state.singleFileName = scanValue(state, FILE_NAME_FLAGS);
+}
+
+void reportUnexpectedInput(DriverState& state) {
+    std::string text = scanValue(state, REST_OF_LINE_FLAGS);
+    state.lineNumber += scanLinesCrossed();
+    std::printf("Unexpected input, %s, found on line %d.\n", text.c_str(), state.lineNumber);
+}
+
+void runStatement(DriverState& state, int32_t statement) {
+    switch (statement) {
+        case ST_COMMENT:
+            skipLine(state.span);
+            state.lineNumber += 1;
+            break;
+        case ST_PADDING:
+            runPaddingStatement(state);
+            break;
+        case ST_DEST:
+            runDestStatement(state);
+            break;
+        case ST_SOURCE:
+            state.srcDir = readBlankWord(state);
+            break;
+        case ST_INFO_FILE:
+            runInfoFileStatement(state);
+            break;
+        case ST_HOTSPOT:
+            runHotspotStatement(state);
+            break;
+        case ST_HOT_XY:
+            runHotXYStatement(state);
+            break;
+        case ST_TGA:
+            runSpriteStatement(state, SOURCE_TGA);
+            break;
+        case ST_PCX:
+            runSpriteStatement(state, SOURCE_PCX);
+            break;
+        case ST_WRITE_ONE_FILE:
+            runWriteOneFileStatement(state);
+            break;
+        case ST_BIN:
+            state.writeBinary = 1;
+            break;
+        case ST_UPPER_CASE:
+        case ST_LOWER_CASE:
+        case ST_DIGIT:
+            reportUnexpectedInput(state);
+            break;
+        default:
+            break;  // a line end (already counted) or the end of the text
+    }
+}
+
+int runWholeFile(const char* controlPath) {
+    setupConsole();
+    fileSystemInit("", nullptr);
+    resetDriverState();
+    DriverState& state = driverState();
+
+    // The control text stays loaded until the run ends.
+    FileBlock text;
+    const int32_t loaded = fileLoad(controlPath, text);
+    const bool haveText = loaded >= 1 && text.data() != nullptr;
+    if (haveText) {
+        state.span = TextSpan{reinterpret_cast<const char*>(text.data()), loaded};
+    } else {
+        std::printf("Couldn't open control file, check path.\n");
+    }
+    runStatementLoop(state);
+    const int32_t status = runOutputStage(state, controlPath);
+    return haveText ? status : 1;
+}
+
+}  // namespace
+
+void runStatementLoop(DriverState& state) {
+    while (state.span.remaining > 0) {
+        const int32_t statement = nextStatement(state.span);
+        state.lineNumber += scanLinesCrossed();
+        runStatement(state, statement);
+    }
+}
+
+void runControlText(std::string_view text) {
+    resetDriverState();
+    DriverState& state = driverState();
+    const size_t limit = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    state.span = TextSpan{text.data(), static_cast<int32_t>(std::min(text.size(), limit))};
+    runStatementLoop(state);
+}
 
 int runSpritebake(int argc, char** argv) {
-    (void)argv;
-    if (argc < 2) {
+    if (argc < 2 || argv[1] == nullptr) {
         std::printf("Usage: spritebake CONTROL_FILE\n");
         return 2;
     }
-    return 0;
+    try {
+        return runWholeFile(argv[1]);
+    } catch (const std::bad_alloc&) {
+        std::printf("Out of memory, run stopped.\n");
+        return 1;
+    }
 }

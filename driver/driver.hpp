@@ -1,5 +1,18 @@
 // The program's whole run: console set-up, file layer start, the control file's statement
-// loop, and the output stage. Returns the process exit status.
+// loop, and the output stage.
 #pragma once
 
+#include <string_view>
+
+#include "driver/driver_state.hpp"
+
+// Runs the tool on the control file argv[1]. Returns the process exit status: 0 when the
+// output file was written completely, 1 when none was, 2 without an argument.
 int runSpritebake(int argc, char** argv);
+
+// Executes the statements of the state's remaining text in order until the text is used up.
+void runStatementLoop(DriverState& state);
+
+// Resets the process-wide state and runs the statement loop over `text`, which needs no
+// terminating NUL. The output stage does not run. For tests and fuzz targets.
+void runControlText(std::string_view text);

@@ -1,0 +1,51 @@
+#include "driver/driver_state.hpp"
+
+#include <algorithm>
+
+namespace {
+
+void allocateTables(DriverState& state) {
+    SpriteTables& tables = state.tables;
+    tables.spriteTable.resize(MAX_SPRITES);
+    tables.spriteNames.resize(MAX_SPRITES);
+    tables.spriteSource.resize(MAX_SPRITES);
+    tables.spritePath.resize(MAX_SPRITES);
+    state.scratch.resize(FIELD_BUFFER_SIZE);
+    state.value.resize(FIELD_BUFFER_SIZE);
+}
+
+}  // namespace
+
+DriverState& driverState() {
+    static DriverState state = [] {
+        DriverState fresh;
+        allocateTables(fresh);
+        return fresh;
+    }();
+    return state;
+}
+
+void resetDriverState() {
+    DriverState& state = driverState();
+    state.span = TextSpan{};
+    state.lineNumber = 1;
+    state.spriteCount = 0;
+    state.padding = 1;
+    state.hotspotMethod = HS_UPLEFT;
+    state.hotX = 0;
+    state.hotY = 0;
+    state.srcDir.clear();
+    state.destDir.clear();
+    state.infoFileName.clear();
+    state.singleFileName.clear();
+    state.writeOneFile = 0;
+    state.writeBinary = 0;
+    std::fill(state.scratch.begin(), state.scratch.end(), '\0');
+    std::fill(state.value.begin(), state.value.end(), '\0');
+
+    SpriteTables& tables = state.tables;
+    std::fill(tables.spriteTable.begin(), tables.spriteTable.end(), SpriteRecord{});
+    std::fill(tables.spriteNames.begin(), tables.spriteNames.end(), SpriteName{});
+    std::fill(tables.spriteSource.begin(), tables.spriteSource.end(), 0);
+    for (std::string& path : tables.spritePath) path.clear();
+}

@@ -1,0 +1,61 @@
+// The process-wide state of one run: where the statement loop stands in the control text, the
+// settings that the statements change, the output options, and the sprite tables that the
+// sprite statements fill and the output stage writes.
+//
+// One instance per process, allocated on first use with every table zero-filled and every
+// setting at its starting value. resetDriverState puts it back there without reallocating;
+// only tests and fuzz targets need it, a normal run starts from the fresh state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "scanner/scanner.hpp"
+#include "sprite/sprite_types.hpp"
+
+// Every field read from the control text goes through a buffer of this size, so a value keeps
+// at most FIELD_BUFFER_SIZE - 1 characters; the rest of a longer field stays in the text.
+constexpr int32_t FIELD_BUFFER_SIZE = 10000;
+
+using SpriteName = std::array<char, SPRITE_NAME_SIZE>;
+
+// Parallel tables of MAX_SPRITES entries; entry i of each belongs to the same sprite, and
+// entries 0 .. spriteCount - 1 are valid.
+struct SpriteTables {
+    std::vector<SpriteRecord> spriteTable;
+    std::vector<SpriteName> spriteNames;  // at most 78 characters, 0-terminated in the slot
+    std::vector<int32_t> spriteSource;    // SOURCE_PCX or SOURCE_TGA
+    // The path each sprite was loaded from, so the pixel pass reloads the same file whatever
+    // Source said later and however its name was shortened.
+    std::vector<std::string> spritePath;
+};
+
+struct DriverState {
+    TextSpan span;  // the unread rest of the control text
+    int32_t lineNumber = 1;
+    int32_t spriteCount = 0;
+    int32_t padding = 1;
+    int32_t hotspotMethod = HS_UPLEFT;
+    int32_t hotX = 0;
+    int32_t hotY = 0;
+    std::string srcDir;
+    std::string destDir;
+    std::string infoFileName;
+    std::string singleFileName;
+    int32_t writeOneFile = 0;  // can only be switched on
+    int32_t writeBinary = 0;   // can only be switched on
+
+    // Working buffers of the field reads, FIELD_BUFFER_SIZE bytes each.
+    std::vector<char> scratch;
+    std::vector<char> value;
+
+    SpriteTables tables;
+};
+
+// The process-wide state.
+DriverState& driverState();
+
+// Starting values everywhere, tables zero-filled, no text under the cursor.
+void resetDriverState();

@@ -1,0 +1,143 @@
+#include "driver/output_files.hpp"
+
+#include <array>
+#include <cstdio>
+#include <span>
+
+#include "driver/hotspot_names.hpp"
+#include "driver/output_sink.hpp"
+#include "driver/sprite_loading.hpp"
+
+namespace {
+
+// Mode words handed to the file layer; any mode but reading creates or truncates the file.
+constexpr int32_t INFO_FILE_MODE = 17154;
+constexpr int32_t SINGLE_FILE_MODE = 33538;
+
+// The blank pixel of each kind: an all-zero RGBA pixel, or the transparent palette index.
+constexpr uint8_t BLANK_TGA_BYTE = 0;
+constexpr uint8_t BLANK_PCX_BYTE = 255;
+
+const char* methodName(int32_t method) {
+    if (method < 0 || method >= static_cast<int32_t>(hotspotMethodNames.size())) return "";
+    return hotspotMethodNames[static_cast<size_t>(method)];
+}
+
+std::string countLine(int32_t count) {
+    std::array<char, 32> line;
+    const int length = std::snprintf(line.data(), line.size(), "%d sprites\n", count);
+    return std::string(line.data(), static_cast<size_t>(length));
+}
+
+bool appendTextTable(const DriverState& state, OutputSink& sink) {
+    if (!sink.appendText(countLine(state.spriteCount))) return false;
+    for (int32_t i = 0; i < state.spriteCount; ++i) {
+        if (!sink.appendText(spriteLine(state.tables.spriteTable[i]))) return false;
+    }
+    return true;
+}
+
+void putWord(std::vector<uint8_t>& bytes, uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8)
+        bytes.push_back(static_cast<uint8_t>(word >> shift));
+}
+
+// The count, then eight little-endian words per sprite: the method comes second here, unlike
+// in the record, and the last word is reserved.
+bool appendBinaryTable(const DriverState& state, OutputSink& sink) {
+    std::vector<uint8_t> bytes;
+    putWord(bytes, static_cast<uint32_t>(state.spriteCount));
+    if (!sink.append(bytes)) return false;
+    for (int32_t i = 0; i < state.spriteCount; ++i) {
+        const SpriteRecord& r = state.tables.spriteTable[i];
+        bytes.clear();
+        for (int32_t value :
+             {static_cast<int32_t>(r.hid), r.hotspotMethod, r.padding, r.hx, r.hy, r.wd, r.ht, 0}) {
+            putWord(bytes, static_cast<uint32_t>(value));
+        }
+        if (!sink.append(bytes)) return false;
+    }
+    return true;
+}
+
+// Every block keeps the size its header entry announces: a sprite whose source no longer gives
+// the listed crop is written as blank pixels of that size.
+bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
+    const SpriteTables& tables = state.tables;
+    for (int32_t i = 0; i < state.spriteCount; ++i) {
+        // What is written so far reaches the file before the next load, so a failed write is
+        // reported before any message of a later sprite.
+        if (!sink.flush()) return false;
+        const SpriteRecord& record = tables.spriteTable[i];
+        const int32_t kind = tables.spriteSource[i];
+        const std::string& path = tables.spritePath[i];
+        const uint64_t blockSize = static_cast<uint64_t>(record.wd) *
+                                   static_cast<uint64_t>(record.ht) *
+                                   static_cast<uint64_t>(bytesPerPixel(kind));
+        CroppedSprite sprite;
+        const bool loaded = loadCroppedSprite(path, kind, sprite);
+        if (!loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
+            std::printf("Warning, %s changed since it was listed, writing blank pixels.\n",
+                        path.c_str());
+            const uint8_t blank = kind == SOURCE_TGA ? BLANK_TGA_BYTE : BLANK_PCX_BYTE;
+            if (!sink.appendRepeated(blank, blockSize)) return false;
+        } else if (sprite.pixels && blockSize > 0) {
+            if (!sink.append(std::span<const uint8_t>(sprite.pixels.get(), blockSize))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string spriteLine(const SpriteRecord& record) {
+    // A hid of 2^31 or more prints as its 32-bit pattern read as signed.
+    const int32_t hid = static_cast<int32_t>(record.hid);
+    const char* format = "hid %d hotspot method %s padding %d  hx %d  hy %d  wd %d  ht %d\n";
+    const char* method = methodName(record.hotspotMethod);
+    const int length = std::snprintf(nullptr, 0, format, hid, method, record.padding, record.hx,
+                                     record.hy, record.wd, record.ht);
+    std::string line(static_cast<size_t>(length) + 1, '\0');
+    std::snprintf(line.data(), line.size(), format, hid, method, record.padding, record.hx,
+                  record.hy, record.wd, record.ht);
+    line.pop_back();
+    return line;
+}
+
+bool writeInfoFile(const DriverState& state, const std::string& path) {
+    OutputSink sink;
+    if (!sink.open(path, INFO_FILE_MODE)) {
+        std::printf(
+            "Couldn't open %s to write the info file.  Info file not written, press key to "
+            "continue.\n",
+            path.c_str());
+        return false;
+    }
+    appendTextTable(state, sink);
+    return sink.finish();
+}
+
+bool writeSingleSpriteFile(const DriverState& state, const std::string& path) {
+    OutputSink sink;
+    if (!sink.open(path, SINGLE_FILE_MODE)) {
+        std::printf("Couldn't open %s to write single sprite file.\n", path.c_str());
+        return false;
+    }
+    const bool header =
+        state.writeBinary != 0 ? appendBinaryTable(state, sink) : appendTextTable(state, sink);
+    if (header) appendPixelBlocks(state, sink);
+    return sink.finish();
+}
+
+int32_t runOutputStage(const DriverState& state, const char* controlPath) {
+    if (state.writeOneFile == 0) return writeInfoFile(state, state.infoFileName) ? 0 : 1;
+    if (!state.singleFileName.empty()) {
+        return writeSingleSpriteFile(state, state.destDir + state.singleFileName) ? 0 : 1;
+    }
+    std::printf("Error, file name for single sprite file not specified.\n");
+    std::printf("Config. file %s should have a line that looks like:\n", controlPath);
+    std::printf("WriteOneFile FNAME\n");
+    return 1;
+}

@@ -1,0 +1,26 @@
+// The output stage: after the last statement a run writes exactly one file, the info file (a
+// text table of the sprites) or the single sprite file (the same table as text or binary
+// words, followed by every sprite's cropped pixels).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "driver/driver_state.hpp"
+
+// One sprite's line of the info file and of the single sprite file's text header, with its
+// line feed.
+std::string spriteLine(const SpriteRecord& record);
+
+// Writes the info file at `path`, as the control file gave it. True when it was written whole;
+// otherwise its line has been printed.
+bool writeInfoFile(const DriverState& state, const std::string& path);
+
+// Writes the single sprite file at `path`: the text header (or the binary one when the state
+// asks for it), then the pixel blocks, each sprite reloaded from the path it was listed from.
+// True when it was written whole; otherwise its line has been printed.
+bool writeSingleSpriteFile(const DriverState& state, const std::string& path);
+
+// Writes the output the state asks for. Returns the process exit status: 0 when a file was
+// written completely, 1 when none was. `controlPath` names the control file in messages.
+int32_t runOutputStage(const DriverState& state, const char* controlPath);

@@ -1,0 +1,112 @@
+#include "driver/output_sink.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+
+#include "filesys/file_layer.hpp"
+
+namespace {
+
+constexpr size_t GATHER_SIZE = size_t{64} << 10;     // bytes gathered before a write
+constexpr uint64_t WRITE_CHUNK = uint64_t{1} << 20;  // the most one write call is given
+constexpr int32_t OUTPUT_PERMISSION = 384;           // owner read and write
+
+}  // namespace
+
+OutputSink::~OutputSink() {
+    closeHandle();
+}
+
+bool OutputSink::open(const std::string& path, int32_t mode) {
+    closeHandle();
+    path_ = path;
+    failed_ = false;
+    pending_.clear();
+    handle_ = fileOpen(path.c_str(), mode, OUTPUT_PERMISSION);
+    if (handle_ == -1) return false;
+    // Decided now, on the open handle: a device or other special file is never unlinked.
+    regular_ = fileIsRegular(handle_);
+    return true;
+}
+
+bool OutputSink::writeNow(const uint8_t* bytes, uint64_t count) {
+    while (count > 0 && !failed_) {
+        const uint64_t chunk = std::min(count, WRITE_CHUNK);
+        const int32_t written = fileWrite(handle_, bytes, static_cast<int32_t>(chunk));
+        // A short write means the file cannot take more (a full disk, a size limit): stop.
+        if (written < 0 || static_cast<uint64_t>(written) != chunk) failed_ = true;
+        bytes += chunk;
+        count -= chunk;
+    }
+    return !failed_;
+}
+
+bool OutputSink::flush() {
+    if (failed_ || handle_ == -1) return false;
+    if (!pending_.empty()) {
+        writeNow(pending_.data(), pending_.size());
+        pending_.clear();
+    }
+    return !failed_;
+}
+
+bool OutputSink::append(std::span<const uint8_t> bytes) {
+    if (failed_ || handle_ == -1) return false;
+    if (pending_.size() + bytes.size() <= GATHER_SIZE) {
+        pending_.insert(pending_.end(), bytes.begin(), bytes.end());
+        return true;
+    }
+    // A large block goes straight to the file after what was gathered before it.
+    if (!flush()) return false;
+    if (bytes.size() < GATHER_SIZE) {
+        pending_.assign(bytes.begin(), bytes.end());
+        return true;
+    }
+    return writeNow(bytes.data(), bytes.size());
+}
+
+bool OutputSink::appendText(std::string_view text) {
+    return append(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+bool OutputSink::appendRepeated(uint8_t byte, uint64_t count) {
+    std::array<uint8_t, 4096> block;
+    block.fill(byte);
+    while (count > 0) {
+        const uint64_t part = std::min<uint64_t>(count, block.size());
+        if (!append(std::span<const uint8_t>(block.data(), part))) return false;
+        count -= part;
+    }
+    return !failed_;
+}
+
+void OutputSink::closeHandle() {
+    if (handle_ != -1) fileClose(handle_);
+    handle_ = -1;
+}
+
+void OutputSink::reportFailure() {
+    closeHandle();
+    if (regular_ && fileRemove(path_.c_str()) == 0) {
+        std::printf("Error while writing %s, incomplete file removed.\n", path_.c_str());
+    } else {
+        std::printf("Error while writing %s.\n", path_.c_str());
+    }
+}
+
+bool OutputSink::finish() {
+    if (handle_ == -1 && !failed_) return false;
+    flush();
+    if (!failed_) {
+        const int32_t closed = fileClose(handle_);
+        handle_ = -1;
+        if (closed != 0) failed_ = true;
+    }
+    if (failed_) {
+        reportFailure();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,28 @@
+// Loading a sprite's source file and cropping it to its visible pixels, the one road that both
+// the sprite statements and the single sprite file's pixel pass take.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "sprite/sprite_types.hpp"
+
+struct CroppedSprite {
+    int32_t width = 0;  // the source picture's sides
+    int32_t height = 0;
+    int32_t wd = 0;  // the cropped sides, 0 x 0 for a blank picture
+    int32_t ht = 0;
+    std::unique_ptr<uint8_t[]> pixels;  // wd x ht pixels, top row first; null when blank
+};
+
+// Bytes a pixel of the cropped image: 4 (red, green, blue, alpha) for TGA, 1 palette index for
+// PCX.
+inline int32_t bytesPerPixel(int32_t kind) {
+    return kind == SOURCE_TGA ? 4 : 1;
+}
+
+// Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
+// crops it, leaving cropLeft and cropTop for the caller. Returns false when the file does not
+// load; the PCX reader and the file layer have then printed their own lines.
+bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);

@@ -1,0 +1,92 @@
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "driver/field_reads.hpp"
+#include "driver/sprite_loading.hpp"
+#include "driver/statements.hpp"
+#include "filesys/file_layer.hpp"
+#include "filesys/hash.hpp"
+#include "sprite/crop.hpp"
+#include "sprite/hotspot.hpp"
+
+namespace {
+
+// A stored name keeps this many characters, so its slot always ends with a 0 byte.
+constexpr size_t STORED_NAME_LENGTH = SPRITE_NAME_SIZE - 2;
+
+// Offsets are 32-bit values that the control file may set to anything; the difference wraps
+// instead of overflowing.
+int32_t wrappingDifference(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+void storeName(SpriteName& slot, const std::string& name) {
+    if (name.size() > STORED_NAME_LENGTH) {
+        std::printf("Truncating name %s as it is longer than %d.\n", name.c_str(),
+                    SPRITE_NAME_SIZE);
+    }
+    slot.fill('\0');
+    std::memcpy(slot.data(), name.data(), std::min(name.size(), STORED_NAME_LENGTH));
+}
+
+}  // namespace
+
+void runSpriteStatement(DriverState& state, SpriteSource kind) {
+    std::string name = readLetterWord(state);
+    if (state.spriteCount >= MAX_SPRITES) {
+        std::printf("Sprite %s skipped, the sprite table is full (%d sprites).\n", name.c_str(),
+                    MAX_SPRITES);
+        return;
+    }
+    if (state.srcDir.empty()) {
+        std::printf("Sprite %s requested before src directory specified.\n", name.c_str());
+        return;
+    }
+    // The destination is not part of the source path, but a sprite still needs one.
+    if (state.destDir.empty()) {
+        std::printf("Sprite %s requested before dest directory specified.\n", name.c_str());
+        return;
+    }
+    // No separator goes between them: the source directory ends with its own.
+    std::string path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
+    if (!fileExistsOnDisk(path.c_str())) {
+        std::printf("Couldn't open sprite source %s, skipping.\n", path.c_str());
+        return;
+    }
+
+    SpriteTables& tables = state.tables;
+    const int32_t slot = state.spriteCount;
+    SpriteRecord& record = tables.spriteTable[slot];
+    SpriteName& storedName = tables.spriteNames[slot];
+    storeName(storedName, name);
+    record.hid = hashName(storedName.data());
+    tables.spriteSource[slot] = kind;
+
+    CroppedSprite sprite;
+    if (!loadCroppedSprite(path, kind, sprite)) {
+        std::printf("Warning, couldn't load %s, skipping.\n", path.c_str());
+        return;
+    }
+    record.wd = sprite.wd;
+    record.ht = sprite.ht;
+    record.padding = state.padding;
+    record.hotspotMethod = state.hotspotMethod;
+    // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
+    if (!sprite.pixels) std::printf("WARNING!  Sprite %s is blank.\n", storedName.data());
+
+    // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
+    // padded sides while the table keeps the cropped ones. PCX sprites are never padded.
+    int32_t sideW = record.wd;
+    int32_t sideH = record.ht;
+    if (kind == SOURCE_TGA && state.padding != 0) {
+        sideW = nextPowerOfTwo(record.wd);
+        sideH = nextPowerOfTwo(record.ht);
+    }
+    placeHotspot(record, state.hotspotMethod, sprite.width, sprite.height, sideW, sideH,
+                 wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
+
+    tables.spritePath[slot] = std::move(path);
+    state.spriteCount += 1;
+}
