@@ -3,9 +3,16 @@
 // layer, so it is found wherever fileLoad finds files. Messages go to standard output.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
+
+// The fixed header that precedes the encoded pixel data.
+constexpr size_t PCX_HEADER_SIZE = 128;
+
+// Images of more than this many pixels are refused before allocation.
+constexpr uint64_t PCX_MAX_PIXELS = uint64_t{1} << 28;
 
 // How decodePcxImage ended.
 enum class PcxDecode {
@@ -25,6 +32,8 @@ std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* 
                                      int32_t* width, int32_t* height);
 
 // Decodes the pixel data that starts at offset 128 of `file` into `indices` (width x height
-// bytes, which the caller provides). Never reads past the end of `file`.
+// bytes, which the caller provides). When BytesPerLine (offset 66) exceeds the width, each
+// scan line is that many bytes and those past the width are dropped. Every pixel is written:
+// the ones the data does not reach are 0. Never reads past the end of `file`.
 PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_t width,
                          int32_t height);

@@ -1,0 +1,74 @@
+// Loading a PCX file: header checks, allocation and the messages for how decoding ended.
+#include <cstdio>
+#include <new>
+
+#include "filesys/file_layer.hpp"
+#include "image/pcx.hpp"
+
+namespace {
+
+constexpr size_t XMIN_OFFSET = 4;
+constexpr size_t YMIN_OFFSET = 6;
+constexpr size_t XMAX_OFFSET = 8;
+constexpr size_t YMAX_OFFSET = 10;
+
+int32_t readS16(std::span<const uint8_t> file, size_t offset) {
+    return static_cast<int16_t>(file[offset] | file[offset + 1] << 8);
+}
+
+void reportCannotOpen(const char* path) {
+    std::printf("Couldn't open PCX file %s for reading.\n", path != nullptr ? path : "");
+}
+
+}  // namespace
+
+std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,
+                                     int32_t* width, int32_t* height) {
+    if (file.size() < PCX_HEADER_SIZE) {
+        reportCannotOpen(path);
+        return nullptr;
+    }
+    // The edges are inclusive; 16-bit operands cannot overflow 32 bits.
+    const int32_t w = readS16(file, XMAX_OFFSET) - readS16(file, XMIN_OFFSET) + 1;
+    const int32_t h = readS16(file, YMAX_OFFSET) - readS16(file, YMIN_OFFSET) + 1;
+    *width = w;
+    *height = h;
+    if (w < 1 || h < 1 || static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > PCX_MAX_PIXELS) {
+        reportCannotOpen(path);
+        return nullptr;
+    }
+
+    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
+    std::unique_ptr<uint8_t[]> indices;
+    try {
+        // Every pixel is written by the decoder, so the block need not be cleared first.
+        indices = std::make_unique_for_overwrite<uint8_t[]>(pixels);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+
+    switch (decodePcxImage(indices.get(), file, w, h)) {
+        case PcxDecode::MarkerMissing:
+            std::printf("Warning, byte after frame buffer not 12.\n");
+            break;
+        case PcxDecode::CutShort:
+            std::printf("Warning, PCX file %s is cut short.\n", path != nullptr ? path : "");
+            break;
+        case PcxDecode::MarkerFound:
+        case PcxDecode::RunPastEnd:
+            break;
+    }
+    return indices;
+}
+
+std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* height) {
+    // The block either belongs to us and goes with it, or is a preloaded file's, which the
+    // file layer keeps.
+    FileBlock block;
+    const int32_t loaded = fileLoad(path, block);
+    if (loaded < 1 || block.data() == nullptr) {
+        reportCannotOpen(path);
+        return nullptr;
+    }
+    return decodePcx({block.data(), static_cast<size_t>(loaded)}, path, width, height);
+}
