@@ -6,8 +6,10 @@
 // Failures print one line on standard output where they are found and return -1 (a handle) or
 // 0 (a load). fatalError and the archive set-up end the process with exit status -1.
 //
-// Process-wide state (file_layer.cpp, blob_archive.cpp): the initialised flag, the preload
-// table, the archive's name and header, and the current-entry values of the last archive hit.
+// Process-wide state, each in the one file that owns it: the initialised flag (file_layer.cpp),
+// the preload table (preload.cpp), the archive's name and header and the current-entry values
+// of the last archive hit (blob_archive.cpp), the confinement switch (disk.cpp). The OS calls
+// live in disk.cpp; hash.cpp holds the name hash; blob_writer.cpp builds archives.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +53,10 @@ struct PreloadEntry {
 constexpr int32_t FILE_MODE_READ = 1;
 
 // Only the first call has an effect. An empty or null archive name means no archive; a null
-// list means no preloaded files.
+// list means no preloaded files. An archive that cannot be opened, or no memory for its
+// header, ends the process. The header holds min(count, (file size - 4) / 16) entries; a
+// negative count means none. A preload entry whose load gives less than 1 byte keeps null data
+// and size 0 and still counts; the list also ends at a null name.
 void fileSystemInit(const char* archiveName, PreloadEntry* preloadList);
 
 // Forgets everything fileSystemInit set up, so the next call starts afresh. Tests and fuzz
@@ -59,7 +64,11 @@ void fileSystemInit(const char* archiveName, PreloadEntry* preloadList);
 void fileSystemReset();
 
 // Disk first; for mode 1, the archive when the disk has no such file ("fileOpen didn't find
-// %s in game dir. or blob.\n"). The permission is accepted and ignored.
+// %s in game dir. or blob.\n"). The permission is accepted and ignored. An archive hit is a new
+// descriptor on the archive file positioned at the entry's first byte; entries whose size or
+// offset word is 2^31 or more, or whose data reaches past the archive's end, never match.
+// Mode 1 opens read-only; any other mode creates or truncates for writing (0666 before the
+// umask); a failed create returns -1 silently.
 int32_t fileOpen(const char* name, int32_t mode, int32_t permission = 0);
 int32_t fileOpenDisk(const char* name, int32_t mode, int32_t permission = 0);
 int32_t fileRead(int32_t handle, void* dst, int32_t count);
@@ -80,7 +89,9 @@ void fileLength(const char* name, int32_t handle, int32_t* size, int32_t* unpack
 // read's own -1 when the read fails.
 int32_t fileLoad(const char* name, FileBlock& block);
 
-// Whole-file load into the caller's buffer of bufferSize bytes (bufferSize > 0).
+// Whole-file load into the caller's buffer of bufferSize bytes (bufferSize > 0). A null buffer
+// counts as bufferSize 0, so any file or preloaded entry of 1 byte or more is "too small" for it
+// (this form cannot hand back the table's block). Never reads more than bufferSize bytes.
 int32_t fileLoad(const char* name, uint8_t* buffer, int32_t bufferSize);
 
 // Prints the formatted text and ends the process with exit status -1.
@@ -117,8 +128,21 @@ static_assert(sizeof(BlobNode) == SIZEOF_BLOB_NODE, "a header entry is four 32-b
 
 uint32_t readU32LE(const uint8_t* bytes);
 
+// The current-entry values: the size, unpackedSize and offset words of the entry that the last
+// archive hit found (a matching entry sets them even when the archive then cannot be opened);
+// 0 after a successful disk open in fileOpen and at start.
+int32_t curBlobSize();
+int32_t curBlobUnpackedSize();
+int32_t curBlobOffset();
+
+// Entries of the archive header in use (0 with no archive), and preloaded entries counted.
+int32_t blobEntryCount();
+int32_t preloadCount();
+
 // Writes an archive holding `files` (name, bytes), each stored under hashName(name) as it will
-// be asked for. Returns true when the whole file was written.
+// be asked for: the count, the entries (unpackedSize 0), then the bytes in the list's order.
+// Returns true when the whole file was written; false (and no file left) otherwise, including
+// an archive that would reach 2^31 bytes.
 bool writeBlobArchive(const char* path,
                       const std::vector<std::pair<std::string, std::vector<uint8_t>>>& files);
 

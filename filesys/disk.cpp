@@ -1,0 +1,201 @@
+// The operating system's file calls (open, read, write, lseek, close, stat, fstat, unlink): the
+// one place in the program that makes them. Owns the confinement switch.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "filesys/file_layer.hpp"
+#include "filesys/internal.hpp"
+
+namespace {
+
+bool confined = false;
+
+// Largest size the layer's signed 32-bit counts can hold.
+constexpr int64_t MAX_LAYER_SIZE = INT32_MAX;
+
+// With confinement on: an absolute path, or one with a ".." component, is out of bounds.
+bool outOfBounds(const char* path) {
+    if (!confined) return false;
+    if (path[0] == '/') return true;
+    const char* part = path;
+    for (;;) {
+        const char* end = strchr(part, '/');
+        size_t length = end != nullptr ? static_cast<size_t>(end - part) : strlen(part);
+        if (length == 2 && part[0] == '.' && part[1] == '.') return true;
+        if (end == nullptr) return false;
+        part = end + 1;
+    }
+}
+
+// Whether `path` may be used at all; sets errno as a missing file would when it may not.
+bool usable(const char* path) {
+    if (path == nullptr) {
+        errno = EFAULT;
+        return false;
+    }
+    if (outOfBounds(path)) {
+        errno = ENOENT;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void fileSetConfinement(bool on) {
+    confined = on;
+}
+
+int32_t fileOpenDisk(const char* name, int32_t mode, int32_t /*permission: not consulted*/) {
+    if (!usable(name)) return -1;
+    int fd;
+    do {
+        if (mode == FILE_MODE_READ) {
+            fd = open(name, O_RDONLY | O_CLOEXEC);
+        } else {
+            fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        }
+    } while (fd < 0 && errno == EINTR);
+    return fd < 0 ? -1 : fd;
+}
+
+int32_t fileRead(int32_t handle, void* dst, int32_t count) {
+    if (count < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    ssize_t n;
+    do {
+        n = read(handle, dst, static_cast<size_t>(count));
+    } while (n < 0 && errno == EINTR);
+    return static_cast<int32_t>(n);
+}
+
+int32_t fileWrite(int32_t handle, const void* src, int32_t count) {
+    if (count < 0) {
+        errno = EINVAL;
+        return -1;
+    }
+    const auto* bytes = static_cast<const uint8_t*>(src);
+    int32_t done = 0;
+    while (done < count) {
+        ssize_t n = write(handle, bytes + done, static_cast<size_t>(count - done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) return -1;  // no progress: treat as a failed write
+        done += static_cast<int32_t>(n);
+    }
+    return done;
+}
+
+int64_t fileSeek(int32_t handle, int32_t offset, int32_t origin) {
+    static constexpr int ORIGINS[3] = {SEEK_SET, SEEK_CUR, SEEK_END};
+    if (origin < 0 || origin > 2) {
+        errno = EINVAL;
+        return -1;
+    }
+    return lseek(handle, offset, ORIGINS[origin]);
+}
+
+int32_t fileClose(int32_t handle) {
+    return close(handle);
+}
+
+bool fileExistsOnDisk(const char* path) {
+    if (!usable(path)) return false;
+    struct stat st;
+    return stat(path, &st) == 0;
+}
+
+bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    int32_t h = fileOpenDisk(path, FILE_MODE_READ);
+    if (h == -1) return false;
+    struct stat st;
+    if (fstat(h, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
+        close(h);
+        return false;
+    }
+    try {
+        if (S_ISREG(st.st_mode)) {
+            // A regular file is read in one block of the size stat gives.
+            bytes.resize(static_cast<size_t>(st.st_size));
+            int32_t got = 0;
+            filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
+            bytes.resize(static_cast<size_t>(got));
+        } else {
+            // A pipe or a device grows in chunks until its end, never past the 32-bit limit.
+            constexpr size_t CHUNK = 65536;
+            for (;;) {
+                size_t have = bytes.size();
+                size_t want = std::min(CHUNK, static_cast<size_t>(MAX_LAYER_SIZE) - have);
+                if (want == 0) break;
+                bytes.resize(have + want);
+                int32_t got = 0;
+                bool ok = filesys_detail::readFully(h, bytes.data() + have,
+                                                    static_cast<int32_t>(want), &got);
+                bytes.resize(have + static_cast<size_t>(got));
+                if (!ok || static_cast<size_t>(got) < want) break;
+            }
+        }
+    } catch (const std::bad_alloc&) {
+        close(h);
+        bytes.clear();
+        bytes.shrink_to_fit();
+        return false;
+    }
+    close(h);
+    return true;
+}
+
+bool fileIsRegular(int32_t handle) {
+    struct stat st;
+    return fstat(handle, &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int32_t fileRemove(const char* path) {
+    if (!usable(path)) return -1;
+    return unlink(path);
+}
+
+namespace filesys_detail {
+
+int64_t diskFileSize(const char* path) {
+    if (!usable(path)) return -1;
+    struct stat st;
+    if (stat(path, &st) != 0) return -1;
+    return st.st_size;
+}
+
+int64_t diskHandleSize(int32_t handle) {
+    struct stat st;
+    if (fstat(handle, &st) != 0) return -1;
+    return st.st_size;
+}
+
+bool readFully(int32_t handle, uint8_t* dst, int32_t count, int32_t* got) {
+    int32_t done = 0;
+    bool ok = true;
+    while (done < count) {
+        int32_t n = fileRead(handle, dst + done, count - done);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        done += n;
+    }
+    *got = done;
+    return ok;
+}
+
+}  // namespace filesys_detail

@@ -1,0 +1,122 @@
+// The disk-only helpers (existence, whole-file read, regular-file check, removal) and the
+// confinement switch of the whole-run fuzz build.
+#include <filesystem>
+
+#include "tests/filesys/filesys_fixture.hpp"
+
+using testsupport::writeText;
+
+namespace {
+
+class DiskHelpers : public FileLayerTest {};
+
+}  // namespace
+
+TEST_F(DiskHelpers, ExistsOnDisk) {
+    writeText("here.txt", "x");
+    std::filesystem::create_directory("folder");
+    EXPECT_TRUE(fileExistsOnDisk("here.txt"));
+    EXPECT_TRUE(fileExistsOnDisk("folder"));
+    EXPECT_FALSE(fileExistsOnDisk("gone.txt"));
+    EXPECT_FALSE(fileExistsOnDisk(""));
+}
+
+TEST_F(DiskHelpers, ReadDisk) {
+    std::vector<uint8_t> content = pattern(100000, 3);
+    testsupport::writeFile("data.bin", content);
+    writeText("empty.bin", "");
+    std::filesystem::create_directory("folder");
+    std::vector<uint8_t> bytes{1, 2, 3};
+    ASSERT_TRUE(fileReadDisk("data.bin", bytes));
+    EXPECT_EQ(bytes, content);
+    EXPECT_TRUE(fileReadDisk("empty.bin", bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_TRUE(fileReadDisk("/dev/null", bytes));  // a device reads to its end
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(fileReadDisk("gone.bin", bytes));
+    EXPECT_FALSE(fileReadDisk("folder", bytes));
+}
+
+TEST_F(DiskHelpers, ReadDiskRefusesTwoGigabytes) {
+    writeText("big.bin", "");
+    std::filesystem::resize_file("big.bin", uint64_t{1} << 31);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(fileReadDisk("big.bin", bytes));
+    EXPECT_TRUE(bytes.empty());
+}
+
+TEST_F(DiskHelpers, ReadDiskBypassesArchiveAndPreloadTable) {
+    ASSERT_TRUE(writeBlobArchive("game.blob", {{"inside.txt", bytesOf("archived")}}));
+    writeText("pre.txt", "preloaded");
+    std::vector<PreloadEntry> list(2);
+    list[0].name = "pre.txt";
+    list[1].name = "";
+    fileSystemInit("game.blob", list.data());
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(fileReadDisk("inside.txt", bytes));
+    writeText("pre.txt", "changed");
+    ASSERT_TRUE(fileReadDisk("pre.txt", bytes));
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "changed");
+}
+
+TEST_F(DiskHelpers, IsRegularAndRemove) {
+    writeText("r.txt", "r");
+    std::filesystem::create_directory("folder");
+    int32_t h = fileOpenDisk("r.txt", 1);
+    EXPECT_TRUE(fileIsRegular(h));
+    fileClose(h);
+    h = fileOpenDisk("folder", 1);
+    EXPECT_FALSE(fileIsRegular(h));
+    fileClose(h);
+    h = fileOpenDisk("/dev/null", 2);
+    EXPECT_FALSE(fileIsRegular(h));
+    fileClose(h);
+    EXPECT_FALSE(fileIsRegular(-1));
+
+    EXPECT_EQ(fileRemove("r.txt"), 0);
+    EXPECT_FALSE(std::filesystem::exists("r.txt"));
+    EXPECT_EQ(fileRemove("r.txt"), -1);
+}
+
+TEST_F(DiskHelpers, ConfinementHidesAbsoluteAndClimbingPaths) {
+    std::filesystem::create_directory("sub");
+    std::filesystem::create_directory("...");
+    for (const char* name : {"sub/in.txt", "top.txt", "..name", "name..", ".../x"}) {
+        writeText(name, "abc");
+    }
+    const std::string absolute = path("top.txt");
+    fileSetConfinement(true);
+    fileSystemInit(nullptr, nullptr);
+
+    for (const char* name :
+         {"top.txt", "sub/in.txt", "./sub/in.txt", "..name", "name..", ".../x", "./..name"}) {
+        EXPECT_TRUE(fileExistsOnDisk(name)) << name;
+    }
+    for (const char* name : {absolute.c_str(), "sub/../top.txt", "../x", "..", "sub/.."}) {
+        EXPECT_FALSE(fileExistsOnDisk(name)) << name;
+    }
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(fileReadDisk(absolute.c_str(), bytes));
+    EXPECT_TRUE(fileReadDisk("sub/in.txt", bytes));
+
+    // Reading is refused as for a missing file, with the usual messages.
+    FileBlock block;
+    std::string out = captured([&] { EXPECT_EQ(fileLoad(absolute.c_str(), block), 0); });
+    EXPECT_EQ(out, "fileOpen didn't find " + absolute + " in game dir. or blob.\n" +
+                       "fileLoad failed to open " + absolute + ".\n");
+    EXPECT_EQ(fileLoad("top.txt", block), 3);
+
+    // Creating fails silently; nothing is written or removed outside.
+    out = captured([&] {
+        EXPECT_EQ(fileOpen("../escape.txt", 17154, 384), -1);
+        EXPECT_EQ(fileOpen(path("new.txt").c_str(), 2), -1);
+    });
+    EXPECT_EQ(out, "");
+    EXPECT_FALSE(std::filesystem::exists(dir_.path().parent_path() / "escape.txt"));
+    EXPECT_FALSE(std::filesystem::exists("new.txt"));
+    EXPECT_EQ(fileRemove(absolute.c_str()), -1);
+    EXPECT_TRUE(std::filesystem::exists("top.txt"));
+
+    fileSystemReset();  // switches it off
+    EXPECT_TRUE(fileExistsOnDisk(absolute.c_str()));
+}
