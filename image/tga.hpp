@@ -4,7 +4,8 @@
 // row of the picture, colours premultiplied by alpha, so a transparent pixel is all zero.
 //
 // Failures return null or 0 and record a code that tgaLastError() returns; nothing here prints.
-// Process-wide state: the last-error code (tga_error.cpp).
+// Process-wide state: the last-error code (tga_error.cpp) and the reader's file buffer, kept
+// between loads (tga_reader.cpp).
 #pragma once
 
 #include <cstdint>

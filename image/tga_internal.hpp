@@ -1,0 +1,81 @@
+// Inside the TGA module: what its files share with each other and with the module's tests.
+// Nothing outside image/ and its tests includes this.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+// Records a failure of a TGA operation for tgaLastError() (tga_error.cpp).
+void setTgaError(int32_t code);
+
+// A read position over the bytes of a file held in memory. pos never exceeds the size, so a
+// read past the end is an ordinary failed read (-1), as with a stream at its end.
+struct TgaCursor {
+    std::span<const uint8_t> bytes;
+    size_t pos = 0;
+    int get() { return pos < bytes.size() ? bytes[pos++] : -1; }
+};
+
+// A colour map as stored in the file: `length` entries of `bytesPerEntry` bytes (1 to 4),
+// the first of them entry number `firstIndex`.
+struct TgaColourMap {
+    const uint8_t* entries = nullptr;
+    uint32_t length = 0;
+    uint32_t bytesPerEntry = 0;
+    uint32_t firstIndex = 0;
+};
+
+// The colour-map entry that pixel value v selects: the entry at v - firstIndex, assembled least
+// significant byte first; 0 when that position is outside the stored entries.
+uint32_t lookupTgaColour(const TgaColourMap& map, uint32_t value);
+
+// Reads one stored pixel of bytesPerPixel bytes (least significant first; only the first four
+// are combined, all are consumed). A byte that cannot be read resets the value to 0 and the
+// remaining bytes are still tried. With a colour map the value is looked up in it.
+uint32_t readTgaPixel(TgaCursor& cursor, uint32_t bytesPerPixel, const TgaColourMap* map);
+
+// convertTgaPixel with the one fact it cannot see: whether the value belongs to a black-and-
+// white image (types 3, 11), whose 16-bit values are grey (low byte) and alpha (high byte).
+uint32_t convertTgaValue(uint32_t value, int32_t depth, int32_t alphaBits, uint32_t format,
+                         bool blackAndWhite);
+
+// c premultiplied by a, exactly as trunc((c / 255.0) * (a / 255.0) * 255.0) in double
+// precision: table[a * 256 + c].
+const uint8_t* tgaPremultiplyTable();
+
+// The output values of the 5-bit and 6-bit channel levels (trunc(level x 8.2258f) and
+// trunc(level x 4.0476f), single precision).
+const uint8_t* tgaLevels5();
+const uint8_t* tgaLevels6();
+
+// Everything the pixel decoding needs once the header checks have passed.
+struct TgaLayout {
+    std::span<const uint8_t> file;
+    size_t pixelPos = 0;  // start of the pixel data; may lie past the end of the file
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bytesPerPixel = 1;
+    int32_t depth = 0;  // conversion depth: the entry size with a colour map, else Pixel Depth
+    int32_t alphaBits = 0;
+    uint8_t descriptor = 0;
+    uint32_t format = 4;
+    bool runLength = false;
+    bool blackAndWhite = false;
+    bool hasMap = false;
+    TgaColourMap map;
+};
+
+// The literal per-pixel decoding (readTgaPixel, convertTgaValue, storeTgaPixel for every pixel).
+void decodeTgaGeneric(const TgaLayout& layout, uint8_t* image);
+
+// The same result through per-format row decoders. Returns false, touching nothing, when the
+// layout has no fast decoder (the generic decoding then does it).
+bool decodeTgaFast(const TgaLayout& layout, uint8_t* image);
+
+enum class TgaDecodePath { Fast, Generic };
+
+// decodeTga with the decoding chosen: Fast uses a fast decoder where one exists, Generic never.
+std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t* width,
+                                         int32_t* height, uint32_t format, TgaDecodePath path);
