@@ -156,6 +156,16 @@ void runControlText(std::string_view text) {
     runStatementLoop(state);
 }
 
+int runControlTextWithOutput(std::string_view text, const char* controlName) {
+    try {
+        runControlText(text);
+        return runOutputStage(driverState(), controlName);
+    } catch (const std::bad_alloc&) {
+        std::printf("Out of memory, run stopped.\n");
+        return 1;
+    }
+}
+
 int runSpritebake(int argc, char** argv) {
     if (argc < 2 || argv[1] == nullptr) {
         std::printf("Usage: spritebake CONTROL_FILE\n");

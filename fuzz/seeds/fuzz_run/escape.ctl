@@ -1,0 +1,10 @@
+Source ../art/
+Dest out/
+TGA hero
+Source /tmp/
+TGA hero
+Source art/../art/
+TGA hero
+InfoFile /tmp/escape.txt
+InfoFile ../info.txt
+WriteOneFile ../x.bin

@@ -1,0 +1,5 @@
+Source art/
+Dest out/
+InfoFile art/boom.pcx
+PCX boom
+TGA hero

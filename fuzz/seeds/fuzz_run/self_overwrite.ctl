@@ -1,0 +1,6 @@
+Source art/
+Dest art/
+WriteOneFile hero.tga
+TGA gem
+TGA hero
+PCX boom

@@ -1,0 +1,11 @@
+Source art/
+Dest out/
+InfoFile info.txt
+WriteOneFile sheet.txt
+Hotspot UpRight
+TGA hero
+PCX boom
+Hotspot DownLeft
+TGA gem
+PCX odd
+TGA wall
