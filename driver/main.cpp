@@ -1,3 +1,5 @@
 #include "driver/driver.hpp"
 
-int main(int argc, char** argv) { return runSpritebake(argc, argv); }
+int main(int argc, char** argv) {
+    return runSpritebake(argc, argv);
+}

@@ -22,7 +22,7 @@
 // The bytes fileLoad hands back: a block the caller owns, or a view of a preloaded file's block,
 // which the layer owns for the rest of the process.
 class FileBlock {
-public:
+  public:
     const uint8_t* data() const { return view_; }
     bool ownsBytes() const { return owned_ != nullptr; }
     void own(std::unique_ptr<uint8_t[]> bytes) {
@@ -35,7 +35,7 @@ public:
     }
     void reset() { borrow(nullptr); }
 
-private:
+  private:
     std::unique_ptr<uint8_t[]> owned_;
     const uint8_t* view_ = nullptr;
 };

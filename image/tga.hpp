@@ -19,8 +19,8 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
                                    uint32_t format);
 
 // The same decode on a file image already in memory. loadTga reads its file and calls this.
-std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width,
-                                     int32_t* height, uint32_t format);
+std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
+                                     uint32_t format);
 
 int32_t tgaLastError();
 const char* tgaErrorText(int32_t code);

@@ -99,7 +99,7 @@ int32_t containsNoCase(const char* a, const char* b);
 // The list owns its blocks; appendNew returns the new block's bytes (size bytes, zeroed) or
 // null when memory is short.
 class BlockList {
-public:
+  public:
     struct Node {
         Node* prev = nullptr;
         std::unique_ptr<Node> next;
@@ -111,13 +111,13 @@ public:
     BlockList& operator=(const BlockList&) = delete;
     ~BlockList();
 
-    Node* appendNew(int32_t size);     // listAppendNew
-    void freeAll(Node* node);          // listFreeAll: node and every node after it
-    void unlink(Node* node);           // listUnlink
+    Node* appendNew(int32_t size);        // listAppendNew
+    void freeAll(Node* node);             // listFreeAll: node and every node after it
+    void unlink(Node* node);              // listUnlink
     Node* last() const { return tail_; }  // listLast
     Node* head() const { return head_.get(); }
 
-private:
+  private:
     std::unique_ptr<Node> head_;
     Node* tail_ = nullptr;
 };

@@ -22,8 +22,7 @@ std::unique_ptr<uint8_t[]> cropRgba(const uint8_t* pixels, int32_t width, int32_
 
 // `pixels` is top row first; rows keep their order.
 std::unique_ptr<uint8_t[]> cropIndexed(const uint8_t* pixels, int32_t width, int32_t height,
-                                       int32_t* outWidth, int32_t* outHeight,
-                                       uint8_t transparent);
+                                       int32_t* outWidth, int32_t* outHeight, uint8_t transparent);
 
 // 1 when every pixel of the row or column is empty, else 0.
 int32_t rowIsEmptyRgba(const uint8_t* pixels, int32_t width, int32_t row);

@@ -36,7 +36,8 @@ std::string readText(const std::string& path) {
 
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -120,7 +121,11 @@ ChildResult runSpritebake(const std::vector<std::string>& args, const std::strin
     return collect(pid, fds[0]);
 }
 
-std::string spritebakePath() { return SPRITEBAKE_EXE; }
-std::string corpusDir() { return SPRITEBAKE_CORPUS_DIR; }
+std::string spritebakePath() {
+    return SPRITEBAKE_EXE;
+}
+std::string corpusDir() {
+    return SPRITEBAKE_CORPUS_DIR;
+}
 
 }  // namespace testsupport
