@@ -56,8 +56,14 @@ void runDestStatement(DriverState& state) {
 
 void runInfoFileStatement(DriverState& state) {
     state.infoFileName = readBlankWord(state);
-    // Read back what an earlier run wrote; nothing of it is kept.
-    getSpriteHeader(state.infoFileName.c_str());
+    // Read back what an earlier run wrote; nothing of it is kept. On a first run the file is not
+    // there yet, and the lines saying so are no problem.
+    if (fileExistsOnDisk(state.infoFileName.c_str())) {
+        getSpriteHeader(state.infoFileName.c_str());
+    } else {
+        InformationalLines firstRun;
+        getSpriteHeader(state.infoFileName.c_str());
+    }
 }
 
 void runWriteOneFileStatement(DriverState& state) {
@@ -126,7 +132,7 @@ int runWholeFile(const char* controlPath) {
 
     // The control text stays loaded until the run ends.
     FileBlock text;
-    const int32_t loaded = fileLoad(controlPath, text);
+    const int32_t loaded = fileLoadControl(controlPath, text);
     const bool haveText = loaded >= 1 && text.data() != nullptr;
     if (haveText) {
         state.span = TextSpan{reinterpret_cast<const char*>(text.data()), loaded};
@@ -167,6 +173,10 @@ int runControlTextWithOutput(std::string_view text, const char* controlName) {
 }
 
 int runSpritebake(int argc, char** argv) {
+    // Before any file is opened: no output may take a standard descriptor's number, and a
+    // closed pipe or a size limit fails a write instead of killing the run.
+    fileGuardStandardStreams();
+    fileIgnoreWriteSignals();
     if (argc < 2 || argv[1] == nullptr) {
         std::printf("Usage: spritebake CONTROL_FILE\n");
         return 2;

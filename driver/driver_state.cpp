@@ -52,4 +52,5 @@ void resetDriverState() {
     std::fill_n(tables.spriteNames.begin(), used, SpriteName{});
     std::fill_n(tables.spriteSource.begin(), used, 0);
     for (size_t i = 0; i < used; ++i) tables.spritePath[i].clear();
+    tables.entriesByHid.clear();
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "scanner/scanner.hpp"
@@ -30,6 +31,8 @@ struct SpriteTables {
     // The path each sprite was loaded from, so the pixel pass reloads the same file whatever
     // Source said later and however its name was shortened.
     std::vector<std::string> spritePath;
+    // The entries that hold each hid, in table order, to find id collisions as sprites enter.
+    std::unordered_map<uint32_t, std::vector<int32_t>> entriesByHid;
 };
 
 struct DriverState {

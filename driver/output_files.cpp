@@ -10,9 +10,7 @@
 
 namespace {
 
-// Mode words handed to the file layer; any mode but reading creates or truncates the file.
-constexpr int32_t INFO_FILE_MODE = 17154;
-constexpr int32_t SINGLE_FILE_MODE = 33538;
+PixelPassHook pixelPassHook = nullptr;
 
 // The blank pixel of each kind: an all-zero RGBA pixel, or the transparent palette index.
 constexpr uint8_t BLANK_TGA_BYTE = 0;
@@ -74,6 +72,7 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
         const uint64_t blockSize = static_cast<uint64_t>(record.wd) *
                                    static_cast<uint64_t>(record.ht) *
                                    static_cast<uint64_t>(bytesPerPixel(kind));
+        if (pixelPassHook != nullptr) pixelPassHook(i, path);
         CroppedSprite sprite;
         const bool loaded = loadCroppedSprite(path, kind, sprite);
         if (!loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
@@ -92,6 +91,10 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
 
 }  // namespace
 
+void setPixelPassHook(PixelPassHook hook) {
+    pixelPassHook = hook;
+}
+
 std::string spriteLine(const SpriteRecord& record) {
     // A hid of 2^31 or more prints as its 32-bit pattern read as signed.
     const int32_t hid = static_cast<int32_t>(record.hid);
@@ -108,7 +111,7 @@ std::string spriteLine(const SpriteRecord& record) {
 
 bool writeInfoFile(const DriverState& state, const std::string& path) {
     OutputSink sink;
-    if (!sink.open(path, INFO_FILE_MODE)) {
+    if (!sink.open(path)) {
         std::printf(
             "Couldn't open %s to write the info file.  Info file not written, press key to "
             "continue.\n",
@@ -121,7 +124,7 @@ bool writeInfoFile(const DriverState& state, const std::string& path) {
 
 bool writeSingleSpriteFile(const DriverState& state, const std::string& path) {
     OutputSink sink;
-    if (!sink.open(path, SINGLE_FILE_MODE)) {
+    if (!sink.open(path)) {
         std::printf("Couldn't open %s to write single sprite file.\n", path.c_str());
         return false;
     }

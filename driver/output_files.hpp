@@ -24,3 +24,8 @@ bool writeSingleSpriteFile(const DriverState& state, const std::string& path);
 // Writes the output the state asks for. Returns the process exit status: 0 when a file was
 // written completely, 1 when none was. `controlPath` names the control file in messages.
 int32_t runOutputStage(const DriverState& state, const char* controlPath);
+
+// Called in the pixel pass just before sprite `index` is loaded again from `path`: a seam for
+// tests that change a source between the two passes. Null (the default) calls nothing.
+using PixelPassHook = void (*)(int32_t index, const std::string& path);
+void setPixelPassHook(PixelPassHook hook);

@@ -10,24 +10,18 @@ namespace {
 
 constexpr size_t GATHER_SIZE = size_t{64} << 10;     // bytes gathered before a write
 constexpr uint64_t WRITE_CHUNK = uint64_t{1} << 20;  // the most one write call is given
-constexpr int32_t OUTPUT_PERMISSION = 384;           // owner read and write
 
 }  // namespace
 
-OutputSink::~OutputSink() {
-    closeHandle();
-}
+OutputSink::~OutputSink() = default;  // a file never finished is dropped by file_
 
-bool OutputSink::open(const std::string& path, int32_t mode) {
-    closeHandle();
+bool OutputSink::open(const std::string& path) {
     path_ = path;
     failed_ = false;
+    unchanged_ = false;
     pending_.clear();
-    handle_ = fileOpen(path.c_str(), mode, OUTPUT_PERMISSION);
-    if (handle_ == -1) return false;
-    // Decided now, on the open handle: a device or other special file is never unlinked.
-    regular_ = fileIsRegular(handle_);
-    return true;
+    handle_ = file_.open(path) ? file_.handle() : -1;
+    return handle_ != -1;
 }
 
 bool OutputSink::writeNow(const uint8_t* bytes, uint64_t count) {
@@ -82,27 +76,29 @@ bool OutputSink::appendRepeated(uint8_t byte, uint64_t count) {
     return !failed_;
 }
 
-void OutputSink::closeHandle() {
-    if (handle_ != -1) fileClose(handle_);
-    handle_ = -1;
-}
-
 void OutputSink::reportFailure() {
-    closeHandle();
-    if (regular_ && fileRemove(path_.c_str()) == 0) {
+    const bool inPlace = file_.inPlace();
+    const bool removable = file_.inPlaceRegular();
+    file_.abandon();  // a temporary file is removed; the previous output stays as it was
+    handle_ = -1;
+    // Written in place (a device, or a folder that takes no temporary file): only a regular
+    // file can be removed, and only if the folder allows it.
+    const bool removed = !inPlace || (removable && fileRemove(path_.c_str()) == 0);
+    if (removed) {
         std::printf("Error while writing %s, incomplete file removed.\n", path_.c_str());
     } else {
         std::printf("Error while writing %s.\n", path_.c_str());
     }
 }
 
-bool OutputSink::finish() {
+bool OutputSink::finish(bool keepIfSame) {
     if (handle_ == -1 && !failed_) return false;
     flush();
     if (!failed_) {
-        const int32_t closed = fileClose(handle_);
+        const ReplaceResult result = file_.commit(keepIfSame);
         handle_ = -1;
-        if (closed != 0) failed_ = true;
+        if (result == ReplaceResult::failed) failed_ = true;
+        unchanged_ = result == ReplaceResult::unchanged;
     }
     if (failed_) {
         reportFailure();

@@ -1,6 +1,7 @@
-// An output file written through the file layer in large gathered writes. Every write and the
-// close are checked: the first failed or short write ends the output for good, and finish()
-// then removes the incomplete file (only when it is a regular file) and reports it.
+// An output file written through the file layer in large gathered writes and replaced whole:
+// the bytes go to a temporary file that takes the output's place only once complete. Every
+// write and the close are checked: the first failed or short write ends the output for good,
+// and finish() then drops the temporary file (the previous output stays) and reports it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "filesys/replace_file.hpp"
+
 class OutputSink {
   public:
     OutputSink() = default;
@@ -16,9 +19,9 @@ class OutputSink {
     OutputSink& operator=(const OutputSink&) = delete;
     ~OutputSink();
 
-    // Creates or truncates `path` with the file layer's `mode`. False when it cannot be created;
-    // nothing is printed then, the caller reports it.
-    bool open(const std::string& path, int32_t mode);
+    // Prepares `path` for writing. False when it cannot be written; nothing is printed then, the
+    // caller reports it.
+    bool open(const std::string& path);
 
     // Each returns false once the output has failed; nothing more is written after that.
     bool append(std::span<const uint8_t> bytes);
@@ -28,18 +31,20 @@ class OutputSink {
     // Sends everything gathered so far to the file.
     bool flush();
 
-    // Flushes and closes. On a failure, here or earlier, removes the file when it is a regular
-    // one and prints the error line. Returns true when the whole file was written.
-    bool finish();
+    // Flushes, closes and puts the file at its path. On a failure, here or earlier, prints the
+    // error line. With keepIfSame, an existing output holding the same bytes is left as it is
+    // (unchanged() then tells). Returns true when the whole file is at the path.
+    bool finish(bool keepIfSame = false);
+    bool unchanged() const { return unchanged_; }
 
   private:
     bool writeNow(const uint8_t* bytes, uint64_t count);
-    void closeHandle();
     void reportFailure();
 
+    ReplacingFile file_;
     int32_t handle_ = -1;
-    bool regular_ = false;
     bool failed_ = false;
+    bool unchanged_ = false;
     std::string path_;
     std::vector<uint8_t> pending_;
 };

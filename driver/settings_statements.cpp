@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <string>
 
+#include "driver/console.hpp"
 #include "driver/field_reads.hpp"
 #include "driver/hotspot_names.hpp"
 #include "driver/statements.hpp"
@@ -44,5 +45,6 @@ void runHotXYStatement(DriverState& state) {
     state.hotX = scanInt(state.span);
     state.hotY = scanInt(state.span);
     state.hotspotMethod = HS_HOTXY;
+    InformationalLines confirmation;
     std::printf("Hotspot XY mode enabled, x: %d y: %d \n", state.hotX, state.hotY);
 }

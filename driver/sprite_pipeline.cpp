@@ -89,4 +89,5 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
 
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
+    registerSpriteId(state, slot);
 }

@@ -21,3 +21,7 @@ void runHotXYStatement(DriverState& state);
 // hotspot and appends it to the sprite tables; a sprite that cannot be used is reported and
 // leaves no entry.
 void runSpriteStatement(DriverState& state, SpriteSource kind);
+
+// Records the entry at `slot` under its hid and warns when an entry of another stored name
+// (bytes compared, so a case-only difference counts) already holds that hid.
+void registerSpriteId(DriverState& state, int32_t slot);

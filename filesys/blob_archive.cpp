@@ -53,8 +53,10 @@ void blobArchiveOpen(const char* name) {
     blobFileSize = 0;
     if (name == nullptr || name[0] == '\0') return;
 
-    int32_t h = fileOpenDisk(name, FILE_MODE_READ);
     blobFileName = name;
+    // A FIFO, socket or device is never opened: like a folder, it holds no entries.
+    if (diskKind(name) == DiskKind::special) return;
+    int32_t h = fileOpenDisk(name, FILE_MODE_READ);
     if (h == -1) fatalError("Failed to open %s for reading!\n", name);
 
     // Only the entries wholly present in the file count; a negative count means none.

@@ -34,8 +34,10 @@ bool outOfBounds(const char* path) {
     }
 }
 
+}  // namespace
+
 // Whether `path` may be used at all; sets errno as a missing file would when it may not.
-bool usable(const char* path) {
+bool filesys_detail::pathUsable(const char* path) {
     if (path == nullptr) {
         errno = EFAULT;
         return false;
@@ -45,6 +47,12 @@ bool usable(const char* path) {
         return false;
     }
     return true;
+}
+
+namespace {
+
+bool usable(const char* path) {
+    return filesys_detail::pathUsable(path);
 }
 
 }  // namespace
@@ -58,12 +66,21 @@ int32_t fileOpenDisk(const char* name, int32_t mode, int32_t /*permission: not c
     int fd;
     do {
         if (mode == FILE_MODE_READ) {
-            fd = open(name, O_RDONLY | O_CLOEXEC);
+            // Never blocks: a FIFO that slipped in after the caller's stat opens at once and is
+            // refused below; no terminal becomes the controlling one.
+            fd = open(name, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         } else {
             fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
         }
     } while (fd < 0 && errno == EINTR);
-    return fd < 0 ? -1 : fd;
+    if (fd < 0) return -1;
+    if (mode == FILE_MODE_READ &&
+        filesys_detail::handleKind(fd) == filesys_detail::DiskKind::special) {
+        close(fd);
+        errno = ENOENT;
+        return -1;
+    }
+    return fd;
 }
 
 int32_t fileRead(int32_t handle, void* dst, int32_t count) {
@@ -118,35 +135,21 @@ bool fileExistsOnDisk(const char* path) {
 
 bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
+    // Only a regular file is opened: a FIFO would block and a device may never end.
+    if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
     int32_t h = fileOpenDisk(path, FILE_MODE_READ);
     if (h == -1) return false;
     struct stat st;
-    if (fstat(h, &st) != 0 || S_ISDIR(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
+    // Checked again on the open file: the name may have been replaced since the stat.
+    if (fstat(h, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
         close(h);
         return false;
     }
     try {
-        if (S_ISREG(st.st_mode)) {
-            // A regular file is read in one block of the size stat gives.
-            bytes.resize(static_cast<size_t>(st.st_size));
-            int32_t got = 0;
-            filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
-            bytes.resize(static_cast<size_t>(got));
-        } else {
-            // A pipe or a device grows in chunks until its end, never past the 32-bit limit.
-            constexpr size_t CHUNK = 65536;
-            for (;;) {
-                size_t have = bytes.size();
-                size_t want = std::min(CHUNK, static_cast<size_t>(MAX_LAYER_SIZE) - have);
-                if (want == 0) break;
-                bytes.resize(have + want);
-                int32_t got = 0;
-                bool ok = filesys_detail::readFully(h, bytes.data() + have,
-                                                    static_cast<int32_t>(want), &got);
-                bytes.resize(have + static_cast<size_t>(got));
-                if (!ok || static_cast<size_t>(got) < want) break;
-            }
-        }
+        bytes.resize(static_cast<size_t>(st.st_size));
+        int32_t got = 0;
+        filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
+        bytes.resize(static_cast<size_t>(got));
     } catch (const std::bad_alloc&) {
         close(h);
         bytes.clear();
@@ -168,6 +171,29 @@ int32_t fileRemove(const char* path) {
 }
 
 namespace filesys_detail {
+
+namespace {
+
+DiskKind kindOf(const struct stat& st) {
+    if (S_ISREG(st.st_mode)) return DiskKind::regular;
+    if (S_ISDIR(st.st_mode)) return DiskKind::directory;
+    return DiskKind::special;
+}
+
+}  // namespace
+
+DiskKind diskKind(const char* path) {
+    if (!usable(path)) return DiskKind::missing;
+    struct stat st;
+    if (stat(path, &st) != 0) return DiskKind::missing;
+    return kindOf(st);
+}
+
+DiskKind handleKind(int32_t handle) {
+    struct stat st;
+    if (fstat(handle, &st) != 0) return DiskKind::missing;
+    return kindOf(st);
+}
 
 int64_t diskFileSize(const char* path) {
     if (!usable(path)) return -1;

@@ -44,6 +44,12 @@ const char* formatText(char (&local)[1000], std::unique_ptr<char[]>& big, size_t
 // buffer, read. Exactly one of `owned` and `buffer` is used.
 int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8_t* buffer,
                       int32_t bufferSize) {
+    // A FIFO, socket or device on disk is never opened; it fails as a directory does (its
+    // read fails), silently, and hides the archive as any file on disk does.
+    if (filesys_detail::diskKind(name) == filesys_detail::DiskKind::special) {
+        filesys_detail::blobClearCurrentEntry();
+        return -1;
+    }
     int32_t h = fileOpen(name, FILE_MODE_READ);
     if (h == -1) {
         printf("fileLoad failed to open %s.\n", shown(name));
@@ -100,6 +106,11 @@ void fileSystemReset() {
 }
 
 int32_t fileOpen(const char* name, int32_t mode, int32_t permission) {
+    if (mode == FILE_MODE_READ &&
+        filesys_detail::diskKind(name) == filesys_detail::DiskKind::special) {
+        filesys_detail::blobClearCurrentEntry();
+        return -1;  // on disk, so the archive is not asked; never opened, so it cannot block
+    }
     int32_t h = fileOpenDisk(name, mode, permission);  // the disk first: it hides the archive
     if (h != -1) {
         filesys_detail::blobClearCurrentEntry();

@@ -94,17 +94,34 @@ int32_t fileLoad(const char* name, FileBlock& block);
 // (this form cannot hand back the table's block). Never reads more than bufferSize bytes.
 int32_t fileLoad(const char* name, uint8_t* buffer, int32_t bufferSize);
 
+// The control file's load: as fileLoad, except that a FIFO or pipe is read to its end (up to
+// 2^31 - 1 bytes) and a device or socket is refused without being opened (0, nothing printed).
+int32_t fileLoadControl(const char* name, FileBlock& block);
+
+// Reads standard input to its end, whatever it is; messages name it "-".
+int32_t fileLoadStandardInput(FileBlock& block);
+
 // Prints the formatted text and ends the process with exit status -1.
 [[noreturn]] void fatalError(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// ---- Process set-up, first thing in a run ----
+
+// Opens each of descriptors 0, 1 and 2 that is closed on /dev/null, so no file opened later
+// takes a standard stream's place.
+void fileGuardStandardStreams();
+
+// Ignores SIGPIPE and SIGXFSZ: writes that fail then report it (EPIPE, EFBIG) instead.
+void fileIgnoreWriteSignals();
 
 // ---- Disk-only helpers for the parts that touch the disk directly ----
 
 // Whether `path` names something on disk (stat succeeds). No archive, no message.
 bool fileExistsOnDisk(const char* path);
 
-// Reads the whole file at `path` from disk into `bytes`, bypassing the archive and the preload
-// table. Returns false when the file cannot be opened (or is not a readable file); a read error
-// part-way keeps the bytes read before it. Prints nothing.
+// Reads the whole regular file at `path` from disk into `bytes`, bypassing the archive and the
+// preload table. Returns false when it is not a regular file (a folder, FIFO, socket or device
+// is never opened) or cannot be opened; a read error part-way keeps the bytes read before it.
+// Prints nothing.
 bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
 
 // Whether the open handle is a regular file (fstat), so a failed output may be removed.

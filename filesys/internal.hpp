@@ -12,6 +12,16 @@ namespace filesys_detail {
 
 // ---- disk.cpp: the operating system's calls ----
 
+// Whether `path` may be used at all (not null, not hidden by the confinement); sets errno as a
+// missing file would when it may not.
+bool pathUsable(const char* path);
+
+// What a path names after following links. FIFOs, sockets and devices are `special`: they are
+// never opened for reading, since opening or reading them may block or never end.
+enum class DiskKind { missing, regular, directory, special };
+DiskKind diskKind(const char* path);
+DiskKind handleKind(int32_t handle);
+
 // Size of the file at `path` (stat), or -1 when stat fails or confinement hides the path.
 int64_t diskFileSize(const char* path);
 

@@ -2,6 +2,8 @@
 // statement loop and the pixel pass, end to end through the real executable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "filesys/hash.hpp"
@@ -10,6 +12,16 @@
 
 namespace drivertest {
 namespace {
+
+// The names in a folder, sorted, to show that nothing was left behind.
+std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        names.push_back(entry.path().lexically_relative(folder).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 const Picture kBox = boxPicture(8, 7, 2, 1, 6, 4);  // 6 x 4 visible
 const std::vector<uint8_t> kBoxPixels = rgbaBlock(kBox, 2, 1, 6, 4);
@@ -77,18 +89,26 @@ struct WriteFailureCase {
 
 class WriteFailure : public ::testing::TestWithParam<WriteFailureCase> {};
 
-TEST_P(WriteFailure, RemovesTheIncompleteFileAndExitsWithOne) {
+// The incomplete file is the temporary one; the previous output stays as it was and nothing else
+// is left in its folder.
+TEST_P(WriteFailure, KeepsThePreviousOutputAndExitsWithOne) {
     const WriteFailureCase& c = GetParam();
-    BakeDir dir;
-    dir.writeTga("art/box.tga", kBox);
-    // Loads with a warning each time, so a load in the pixel pass would show.
-    dir.writePcx("art/warn.pcx", boxIndexPicture(4, 4, 1, 1, 2, 2), 10);
-    dir.writeText(c.file, "an older file");
-    testsupport::ChildResult result = dir.run(c.control, testsupport::ChildLimits{c.limit});
-    EXPECT_EQ(result.out, c.out);
-    EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_EQ(result.signal, 0);
-    EXPECT_FALSE(dir.exists(c.file));
+    for (bool callerIgnoresXfsz : {true, false}) {
+        BakeDir dir;
+        dir.writeTga("art/box.tga", kBox);
+        // Loads with a warning each time, so a load in the pixel pass would show.
+        dir.writePcx("art/warn.pcx", boxIndexPicture(4, 4, 1, 1, 2, 2), 10);
+        dir.writeText(c.file, "an older file");
+        dir.writeText("sprites.ctl", c.control);
+        const auto before = filesIn(dir.path(""));
+        testsupport::ChildResult result =
+            dir.run(c.control, testsupport::ChildLimits{c.limit, callerIgnoresXfsz});
+        EXPECT_EQ(result.out, c.out);
+        EXPECT_EQ(result.exitStatus, 1);
+        EXPECT_EQ(result.signal, 0);
+        EXPECT_EQ(dir.readText(c.file), "an older file");
+        EXPECT_EQ(filesIn(dir.path("")), before);
+    }
 }
 
 const WriteFailureCase kWriteFailureCases[] = {
@@ -142,9 +162,9 @@ TEST(SpriteTable, TheSpriteAfterTheLastSlotIsSkipped) {
     EXPECT_EQ(dir.readText("info.txt"), expected);
 }
 
-// The output file itself is the sprite's source: by the time the pixel pass reloads it, it
-// holds the header just written, which no longer reads as the picture that was listed.
-TEST(ChangedSource, TgaGetsBlankPixelsOfTheListedSize) {
+// The output file itself is the sprite's source: the new output takes its path only once it is
+// complete, so both passes read the previous content and the sprite keeps its pixels.
+TEST(OutputAsSource, BothPassesReadThePreviousContent) {
     struct Case {
         std::string control;
         std::vector<uint8_t> header;
@@ -160,30 +180,10 @@ TEST(ChangedSource, TgaGetsBlankPixelsOfTheListedSize) {
         BakeDir dir;
         dir.writeTga("out/sheet.tga", kBox);
         testsupport::ChildResult result = dir.run(c.control);
-        EXPECT_EQ(result.out,
-                  "Warning, out/sheet.tga changed since it was listed, writing blank pixels.\n");
+        EXPECT_EQ(result.out, "");
         EXPECT_EQ(result.exitStatus, 0);
-        EXPECT_EQ(dir.read("out/sheet.tga"),
-                  concat({c.header, std::vector<uint8_t>(6 * 4 * 4, 0)}));
+        EXPECT_EQ(dir.read("out/sheet.tga"), concat({c.header, kBoxPixels}));
     }
-}
-
-TEST(ChangedSource, PcxGetsTransparentIndicesAndLaterSpritesTheirOwn) {
-    BakeDir dir;
-    const IndexPicture listed = boxIndexPicture(9, 9, 2, 2, 5, 3);
-    dir.writePcx("out/sheet.pcx", listed);
-    dir.writePcx("out/other.pcx", listed);
-    testsupport::ChildResult result =
-        dir.run("Source out/\nDest out/\nWriteOneFile sheet.pcx\nPCX sheet\nPCX other\n");
-    EXPECT_EQ(result.out,
-              "Couldn't open PCX file out/sheet.pcx for reading.\n"
-              "Warning, out/sheet.pcx changed since it was listed, writing blank pixels.\n");
-    EXPECT_EQ(result.exitStatus, 0);
-    const std::string header = "2 sprites\n" +
-                               infoLine(hashName("sheet"), "UpLeft", 1, 0, 0, 5, 3) +
-                               infoLine(hashName("other"), "UpLeft", 1, 0, 0, 5, 3);
-    EXPECT_EQ(dir.read("out/sheet.pcx"), concat({bytesOf(header), std::vector<uint8_t>(5 * 3, 255),
-                                                 indexBlock(listed, 2, 2, 5, 3)}));
 }
 
 }  // namespace

@@ -203,7 +203,13 @@ TEST(Outputs, DuplicateNamesAreAllStored) {
     dir.writeTga("art/abc.tga", kAbc);
     dir.writeTga("art/ABC.tga", kAbc);
     testsupport::ChildResult result = dir.run(kHead + "TGA abc\nTGA ABC\nTGA abc\n");
-    EXPECT_EQ(result.out, "");
+    // Names that differ in letter case share their hid; each later entry is reported against
+    // the first entry of the other name.
+    const std::string hid = std::to_string(static_cast<int32_t>(hashName("abc")));
+    EXPECT_EQ(result.out, "Warning, sprites abc and ABC have the same hid " + hid +
+                              "; the game cannot tell them apart.\n"
+                              "Warning, sprites ABC and abc have the same hid " +
+                              hid + "; the game cannot tell them apart.\n");
     EXPECT_EQ(dir.readText("info.txt"), "3 sprites\n" + kAbcLine + kAbcLine + kAbcLine);
 }
 

@@ -31,8 +31,8 @@ TEST_F(DiskHelpers, ReadDisk) {
     EXPECT_EQ(bytes, content);
     EXPECT_TRUE(fileReadDisk("empty.bin", bytes));
     EXPECT_TRUE(bytes.empty());
-    EXPECT_TRUE(fileReadDisk("/dev/null", bytes));  // a device reads to its end
-    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(fileReadDisk("/dev/null", bytes));  // a device is never opened
+    EXPECT_FALSE(fileReadDisk("/dev/zero", bytes));
     EXPECT_FALSE(fileReadDisk("gone.bin", bytes));
     EXPECT_FALSE(fileReadDisk("folder", bytes));
 }

@@ -49,9 +49,20 @@ namespace {
 
 void applyLimits(const ChildLimits& limits) {
     if (limits.fileSizeBytes != 0) {
-        signal(SIGXFSZ, SIG_IGN);
+        signal(SIGXFSZ, limits.ignoreFileSizeSignal ? SIG_IGN : SIG_DFL);
         rlimit rl{limits.fileSizeBytes, limits.fileSizeBytes};
         setrlimit(RLIMIT_FSIZE, &rl);
+    }
+    if (limits.stdoutMode == ChildStdout::closed) {
+        close(STDOUT_FILENO);
+    } else if (limits.stdoutMode == ChildStdout::brokenPipe) {
+        int broken[2];
+        if (pipe(broken) == 0) {
+            close(broken[0]);
+            dup2(broken[1], STDOUT_FILENO);
+            close(broken[1]);
+        }
+        signal(SIGPIPE, SIG_DFL);  // as a shell leaves it: the tool must defend itself
     }
 }
 

@@ -35,9 +35,18 @@ struct ChildResult {
     std::string out;      // everything it wrote to standard output
 };
 
+// How a child's standard output is set up.
+enum class ChildStdout {
+    captured,    // a pipe the parent reads into ChildResult::out
+    closed,      // descriptor 1 closed before the program starts
+    brokenPipe,  // a pipe whose reader has already gone
+};
+
 // Limits for a child process; 0 means no limit.
 struct ChildLimits {
-    uint64_t fileSizeBytes = 0;  // RLIMIT_FSIZE; SIGXFSZ is ignored so writes fail instead
+    uint64_t fileSizeBytes = 0;        // RLIMIT_FSIZE
+    bool ignoreFileSizeSignal = true;  // SIGXFSZ ignored by the caller, so writes fail instead
+    ChildStdout stdoutMode = ChildStdout::captured;
 };
 
 // Runs `body` in a forked child with standard output captured; the child exits with 0 when
