@@ -28,6 +28,8 @@ constexpr size_t COMPARE_CHUNK = size_t{64} << 10;
 std::atomic<int> pendingFolder{-1};
 std::atomic<const char*> pendingName{nullptr};
 
+bool forceNamedTemporary = false;
+
 void removePendingAndDie(int signal) {
     const char* name = pendingName.load();
     if (name != nullptr) unlinkat(pendingFolder.load(), name, 0);
@@ -130,6 +132,10 @@ ssize_t readRetrying(int fd, uint8_t* dst, size_t count, off_t offset, bool posi
 
 }  // namespace
 
+void replaceFileForceNamedTemporary(bool on) {
+    forceNamedTemporary = on;
+}
+
 ReplacingFile::~ReplacingFile() {
     abandon();
 }
@@ -170,7 +176,11 @@ bool ReplacingFile::open(const std::string& path) {
 bool ReplacingFile::openTemporary(int keepMode) {
     // A new output's mode comes from the umask; a replaced one's bits are copied exactly.
     const mode_t createMode = keepMode < 0 ? 0666 : 0600;
-    handle_ = openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
+    handle_ = -1;
+    errno = EOPNOTSUPP;
+    if (!forceNamedTemporary) {
+        handle_ = openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
+    }
     unnamed_ = handle_ >= 0;
     if (handle_ < 0 && isUnsupported(errno)) {
         for (int attempt = 0; attempt < NAME_ATTEMPTS && handle_ < 0; ++attempt) {

@@ -15,6 +15,9 @@
 #include <cstdint>
 #include <string>
 
+// Tests only: behave as on a file system that refuses unnamed temporary files.
+void replaceFileForceNamedTemporary(bool on);
+
 enum class ReplaceResult {
     written,    // the new bytes are at the path
     unchanged,  // keepIfSame: the path already held exactly these bytes and was left alone

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "driver/driver.hpp"
 #include "driver/driver_state.hpp"
 #include "driver/output_files.hpp"
 #include "filesys/file_layer.hpp"
+#include "filesys/hash.hpp"
 #include "tests/driver/sprite_builders.hpp"
 
 namespace drivertest {
@@ -81,6 +83,56 @@ TEST(PixelPass, SourceThatCropsToAnotherSizeGetsBlankPixelsOfTheListedSize) {
     EXPECT_EQ(dir.read("out/sheet.bin"),
               concat({header(listed), std::vector<uint8_t>(6 * 5 * 4, 0),
                       std::vector<uint8_t>(2 * 3, 255), rgbaBlock(box, 2, 1, 6, 4)}));
+}
+
+// The pixel pass's seam: a whole run in which the sources change after the statements listed
+// them and before the pixel pass reloads them.
+std::string changedFolder;
+
+void changeSources(int32_t index, const std::string& /*path*/) {
+    if (index == 0) {  // another picture: it crops to 3 x 3 instead of 6 x 4
+        testsupport::writeFile(changedFolder + "/art/box.tga",
+                               tgaFile(boxPicture(8, 7, 1, 1, 3, 3)));
+    } else if (index == 1) {  // gone: it no longer loads at all
+        std::remove((changedFolder + "/art/dots.pcx").c_str());
+    }
+}
+
+TEST(PixelPass, SourcesChangedBetweenThePassesGetBlankBlocks) {
+    BakeDir dir;
+    const Picture box = boxPicture(8, 7, 2, 1, 6, 4);
+    const IndexPicture dots = boxIndexPicture(5, 6, 1, 2, 3, 3);
+    dir.writeTga("art/box.tga", box);
+    dir.writePcx("art/dots.pcx", dots);
+    dir.writeTga("art/after.tga", box);
+    changedFolder = dir.path("");
+    const std::string control =
+        kHead + "BIN\nWriteOneFile sheet.bin\nTGA box\nPCX dots\nTGA after\n";
+
+    const testsupport::ChildResult result = testsupport::runInChild([&] {
+        if (chdir(changedFolder.c_str()) != 0) _exit(3);
+        fileSystemInit("", nullptr);
+        setPixelPassHook(changeSources);
+        const int status = runControlTextWithOutput(control, "sprites.ctl");
+        std::fflush(stdout);
+        _exit(status);
+    });
+
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.out,
+              "Warning, art/box.tga changed since it was listed, writing blank pixels.\n"
+              "fileOpen didn't find art/dots.pcx in game dir. or blob.\n"
+              "fileLoad failed to open art/dots.pcx.\n"
+              "Couldn't open PCX file art/dots.pcx for reading.\n"
+              "Warning, art/dots.pcx changed since it was listed, writing blank pixels.\n");
+    const uint32_t hidBox = hashName("box");
+    const uint32_t hidDots = hashName("dots");
+    const uint32_t hidAfter = hashName("after");
+    EXPECT_EQ(dir.read("out/sheet.bin"),
+              concat({words({3, hidBox, 1, 1, 0,        0, 6, 4, 0, hidDots, 1, 1, 0,
+                             0, 3,      3, 0, hidAfter, 1, 1, 0, 0, 6,       4, 0}),
+                      std::vector<uint8_t>(6 * 4 * 4, 0), std::vector<uint8_t>(3 * 3, 255),
+                      rgbaBlock(box, 2, 1, 6, 4)}));
 }
 
 }  // namespace

@@ -109,6 +109,15 @@ ChildResult runInChild(const std::function<void()>& body, ChildLimits limits) {
 
 ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
                           ChildLimits limits) {
+    return finishChild(startSpritebake(args, cwd, limits));
+}
+
+ChildResult finishChild(RunningChild child) {
+    return collect(child.pid, child.outFd);
+}
+
+RunningChild startSpritebake(const std::vector<std::string>& args, const std::string& cwd,
+                             ChildLimits limits) {
     int fds[2];
     if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
     fflush(stdout);
@@ -129,7 +138,7 @@ ChildResult runSpritebake(const std::vector<std::string>& args, const std::strin
         _exit(121);
     }
     close(fds[1]);
-    return collect(pid, fds[0]);
+    return RunningChild{pid, fds[0]};
 }
 
 std::string spritebakePath() {

@@ -57,6 +57,16 @@ ChildResult runInChild(const std::function<void()>& body, ChildLimits limits = {
 ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
                           ChildLimits limits = {});
 
+// The same, started without waiting: the caller may watch or signal the process, then collects
+// it with finishChild (which reads its standard output to the end and waits).
+struct RunningChild {
+    int pid = -1;
+    int outFd = -1;  // the read end of its captured standard output
+};
+RunningChild startSpritebake(const std::vector<std::string>& args, const std::string& cwd,
+                             ChildLimits limits = {});
+ChildResult finishChild(RunningChild child);
+
 // The path of the built executable and the corpus folder, as the build configured them.
 std::string spritebakePath();
 std::string corpusDir();
