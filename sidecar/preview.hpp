@@ -28,7 +28,7 @@ constexpr PreviewRgb PREVIEW_LABEL = {255, 255, 255};
 
 enum class PreviewStatus {
     Written,   // `png` holds the whole file
-    TooLarge,  // the sheet passes a size bound; nothing was rendered
+    TooLarge,  // the sheet passes a size bound (or its layout ran out of memory); nothing drawn
     Failed,    // memory ran out or the encoder failed
 };
 

@@ -76,22 +76,4 @@ TEST(JsonString, EscapesQuotesBackslashesAndControlCharacters) {
     }
 }
 
-TEST(JsonString, EscapesEveryControlByte) {
-    // Each of the 32 control bytes alone gives six characters of escape inside the quotes.
-    for (int byte = 0; byte < 0x20; ++byte) {
-        const std::string text(1, static_cast<char>(byte));
-        const char* digits = "0123456789abcdef";
-        const std::string expected =
-            std::string("\"\\u00") + digits[byte >> 4] + digits[byte & 15] + "\"";
-        EXPECT_EQ(jsonString(text), expected) << byte;
-    }
-}
-
-TEST(HexBytes, LowerCaseTwoDigitsPerByte) {
-    EXPECT_EQ(hexBytes(""sv), "");
-    EXPECT_EQ(hexBytes("\x00\x0A\xFF"
-                       "Az"sv),
-              "000aff417a");
-}
-
 }  // namespace

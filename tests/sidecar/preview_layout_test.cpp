@@ -1,4 +1,4 @@
-// The preview's layout rules on hand-worked cases: the zoom, the label width, band wrapping and
+// The preview's layout rules on hand-worked cases: the zoom, the cell's shape, band wrapping and
 // the size bounds.
 #include <gtest/gtest.h>
 
@@ -20,13 +20,6 @@ TEST(PreviewZoom, LargestIntegerKeepingTheLongerSideWithin64) {
     for (const ZoomCase& c : kZoomCases) {
         EXPECT_EQ(previewZoom(c.w, c.h), c.zoom) << c.w << " x " << c.h;
     }
-}
-
-TEST(LabelWidth, SixPixelsADigitAndTwoBetween) {
-    EXPECT_EQ(labelWidth(0), 6);
-    EXPECT_EQ(labelWidth(9), 6);
-    EXPECT_EQ(labelWidth(10), 14);
-    EXPECT_EQ(labelWidth(9999), 30);
 }
 
 SpriteViewEntry pcx(int32_t wd, int32_t ht) {
