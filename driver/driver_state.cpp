@@ -10,6 +10,7 @@ void allocateTables(DriverState& state) {
     tables.spriteNames.resize(MAX_SPRITES);
     tables.spriteSource.resize(MAX_SPRITES);
     tables.spritePath.resize(MAX_SPRITES);
+    tables.spriteGeometry.resize(MAX_SPRITES);
     state.scratch.resize(FIELD_BUFFER_SIZE);
     state.value.resize(FIELD_BUFFER_SIZE);
 }
@@ -52,5 +53,6 @@ void resetDriverState() {
     std::fill_n(tables.spriteNames.begin(), used, SpriteName{});
     std::fill_n(tables.spriteSource.begin(), used, 0);
     for (size_t i = 0; i < used; ++i) tables.spritePath[i].clear();
+    std::fill_n(tables.spriteGeometry.begin(), used, SpriteGeometry{});
     tables.entriesByHid.clear();
 }

@@ -22,6 +22,15 @@ constexpr int32_t FIELD_BUFFER_SIZE = 10000;
 
 using SpriteName = std::array<char, SPRITE_NAME_SIZE>;
 
+// Where a sprite's cropped box sat in its source picture, for the files written beside the
+// output. A blank picture keeps the crop's blank values (left = width, top = height).
+struct SpriteGeometry {
+    int32_t sourceWidth = 0;
+    int32_t sourceHeight = 0;
+    int32_t cropLeft = 0;
+    int32_t cropTop = 0;
+};
+
 // Parallel tables of MAX_SPRITES entries; entry i of each belongs to the same sprite, and
 // entries 0 .. spriteCount - 1 are valid.
 struct SpriteTables {
@@ -31,6 +40,7 @@ struct SpriteTables {
     // The path each sprite was loaded from, so the pixel pass reloads the same file whatever
     // Source said later and however its name was shortened.
     std::vector<std::string> spritePath;
+    std::vector<SpriteGeometry> spriteGeometry;
     // The entries that hold each hid, in table order, to find id collisions as sprites enter.
     std::unordered_map<uint32_t, std::vector<int32_t>> entriesByHid;
 };

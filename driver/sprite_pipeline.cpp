@@ -87,6 +87,7 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
     placeHotspot(record, state.hotspotMethod, sprite.width, sprite.height, sideW, sideH,
                  wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
 
+    tables.spriteGeometry[slot] = {sprite.width, sprite.height, cropLeft, cropTop};
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);
