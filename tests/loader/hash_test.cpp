@@ -14,35 +14,19 @@ namespace {
 // lookup2 in its original shape: 12-byte rounds, then a fall-through over the last 11 bytes.
 uint32_t secondLookup2(const std::vector<uint8_t>& k, uint32_t initval) {
     uint32_t a = 0x9e3779b9u, b = 0x9e3779b9u, c = initval;
+    // clang-format off
     auto mix = [&] {
-        a -= b;
-        a -= c;
-        a ^= (c >> 13);
-        b -= c;
-        b -= a;
-        b ^= (a << 8);
-        c -= a;
-        c -= b;
-        c ^= (b >> 13);
-        a -= b;
-        a -= c;
-        a ^= (c >> 12);
-        b -= c;
-        b -= a;
-        b ^= (a << 16);
-        c -= a;
-        c -= b;
-        c ^= (b >> 5);
-        a -= b;
-        a -= c;
-        a ^= (c >> 3);
-        b -= c;
-        b -= a;
-        b ^= (a << 10);
-        c -= a;
-        c -= b;
-        c ^= (b >> 15);
+        a -= b; a -= c; a ^= (c >> 13);
+        b -= c; b -= a; b ^= (a << 8);
+        c -= a; c -= b; c ^= (b >> 13);
+        a -= b; a -= c; a ^= (c >> 12);
+        b -= c; b -= a; b ^= (a << 16);
+        c -= a; c -= b; c ^= (b >> 5);
+        a -= b; a -= c; a ^= (c >> 3);
+        b -= c; b -= a; b ^= (a << 10);
+        c -= a; c -= b; c ^= (b >> 15);
     };
+    // clang-format on
     auto at = [&](size_t i) { return uint32_t(k[i]); };
     size_t p = 0;
     size_t len = k.size();
@@ -55,43 +39,22 @@ uint32_t secondLookup2(const std::vector<uint8_t>& k, uint32_t initval) {
         len -= 12;
     }
     c += uint32_t(k.size());
+    // clang-format off
     switch (len) {
-        case 11:
-            c += at(p + 10) << 24;
-            [[fallthrough]];
-        case 10:
-            c += at(p + 9) << 16;
-            [[fallthrough]];
-        case 9:
-            c += at(p + 8) << 8;
-            [[fallthrough]];
-        case 8:
-            b += at(p + 7) << 24;
-            [[fallthrough]];
-        case 7:
-            b += at(p + 6) << 16;
-            [[fallthrough]];
-        case 6:
-            b += at(p + 5) << 8;
-            [[fallthrough]];
-        case 5:
-            b += at(p + 4);
-            [[fallthrough]];
-        case 4:
-            a += at(p + 3) << 24;
-            [[fallthrough]];
-        case 3:
-            a += at(p + 2) << 16;
-            [[fallthrough]];
-        case 2:
-            a += at(p + 1) << 8;
-            [[fallthrough]];
-        case 1:
-            a += at(p);
-            break;
-        default:
-            break;
+        case 11: c += at(p + 10) << 24; [[fallthrough]];
+        case 10: c += at(p + 9) << 16; [[fallthrough]];
+        case 9: c += at(p + 8) << 8; [[fallthrough]];
+        case 8: b += at(p + 7) << 24; [[fallthrough]];
+        case 7: b += at(p + 6) << 16; [[fallthrough]];
+        case 6: b += at(p + 5) << 8; [[fallthrough]];
+        case 5: b += at(p + 4); [[fallthrough]];
+        case 4: a += at(p + 3) << 24; [[fallthrough]];
+        case 3: a += at(p + 2) << 16; [[fallthrough]];
+        case 2: a += at(p + 1) << 8; [[fallthrough]];
+        case 1: a += at(p); break;
+        default: break;
     }
+    // clang-format on
     mix();
     return c;
 }

@@ -36,41 +36,47 @@ const std::string kTextGoldenTable =
     "hid -614236920 hotspot method HotXY padding 1  hx -8  hy -41  wd 1  ht 1\n";
 const Bytes kGoldenBlocks = {0x0a, 0x0b, 0xff, 0x10, 0x20, 0x30, 0x40};
 
+// The golden entries as the bytes above spell them; offsets count from the end of the table.
+struct Expected {
+    uint32_t hid;
+    int32_t method, padding, hx, hy, wd, ht, kind, bytesPerPixel;
+    size_t offset;
+    Bytes pixels;
+};
+
 void expectGoldenEntries(const sb_file& file, size_t tableSize, uint32_t reserved) {
+    const Expected expected[] = {
+        {0x01020304u, SB_METHOD_MIDDLE, 0, -1, 0, 3, 1, SB_KIND_PCX, 1, 0, {0x0a, 0x0b, 0xff}},
+        {0xdb637d08u,
+         SB_METHOD_HOTXY,
+         1,
+         -8,
+         -41,
+         1,
+         1,
+         SB_KIND_TGA,
+         4,
+         3,
+         {0x10, 0x20, 0x30, 0x40}},
+    };
     ASSERT_EQ(file.count, 2);
     EXPECT_EQ(file.table_size, tableSize);
-    sb_sprite s;
-    ASSERT_EQ(sb_sprite_at(&file, 0, &s), SB_OK);
-    EXPECT_EQ(s.index, 0);
-    EXPECT_EQ(s.hid, 0x01020304u);
-    EXPECT_EQ(s.method, SB_METHOD_MIDDLE);
-    EXPECT_EQ(s.padding, 0);
-    EXPECT_EQ(s.hx, -1);
-    EXPECT_EQ(s.hy, 0);
-    EXPECT_EQ(s.wd, 3);
-    EXPECT_EQ(s.ht, 1);
-    EXPECT_EQ(s.reserved, 0u);
-    EXPECT_EQ(s.kind, SB_KIND_PCX);
-    EXPECT_EQ(s.bytes_per_pixel, 1);
-    EXPECT_EQ(s.offset, tableSize);
-    EXPECT_EQ(s.length, 3u);
-    EXPECT_EQ(s.pixels, file.data + tableSize);
-    EXPECT_EQ(Bytes(s.pixels, s.pixels + s.length), Bytes({0x0a, 0x0b, 0xff}));
-
-    ASSERT_EQ(sb_sprite_at(&file, 1, &s), SB_OK);
-    EXPECT_EQ(s.index, 1);
-    EXPECT_EQ(s.hid, 0xdb637d08u);
-    EXPECT_EQ(s.method, SB_METHOD_HOTXY);
-    EXPECT_EQ(s.padding, 1);
-    EXPECT_EQ(s.hx, -8);
-    EXPECT_EQ(s.hy, -41);
-    EXPECT_EQ(s.wd, 1);
-    EXPECT_EQ(s.ht, 1);
-    EXPECT_EQ(s.reserved, reserved);
-    EXPECT_EQ(s.kind, SB_KIND_TGA);
-    EXPECT_EQ(s.bytes_per_pixel, 4);
-    EXPECT_EQ(s.offset, tableSize + 3);
-    EXPECT_EQ(Bytes(s.pixels, s.pixels + s.length), Bytes({0x10, 0x20, 0x30, 0x40}));
+    for (int32_t i = 0; i < 2; ++i) {
+        const Expected& e = expected[i];
+        sb_sprite s;
+        ASSERT_EQ(sb_sprite_at(&file, i, &s), SB_OK);
+        EXPECT_EQ(s.index, i);
+        EXPECT_EQ(s.hid, e.hid);
+        EXPECT_EQ((std::vector<int32_t>{s.method, s.padding, s.hx, s.hy, s.wd, s.ht, s.kind,
+                                        s.bytes_per_pixel}),
+                  (std::vector<int32_t>{e.method, e.padding, e.hx, e.hy, e.wd, e.ht, e.kind,
+                                        e.bytesPerPixel}))
+            << i;
+        EXPECT_EQ(s.reserved, i == 1 ? reserved : 0u);
+        EXPECT_EQ(s.offset, tableSize + e.offset);
+        EXPECT_EQ(s.pixels, file.data + s.offset);
+        EXPECT_EQ(Bytes(s.pixels, s.pixels + s.length), e.pixels);
+    }
 }
 
 }  // namespace
