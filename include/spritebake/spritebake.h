@@ -161,6 +161,12 @@ sb_error sb_open_single(sb_file* file, const void* data, size_t size, const uint
    'T' for a TGA entry, 'P' for a PCX entry (upper case only). */
 sb_error sb_open_single_letters(sb_file* file, const void* data, size_t size, const char* kinds);
 
+/* Parses only the header of a single sprite file (text or binary, told apart from the bytes) or
+   of an info file, without kinds: the entries come back as an info file's do (kind SB_KIND_NONE,
+   no pixels), and the pixel blocks, whatever they hold, are the size - table_size bytes after
+   the table. For tools that show a file's table. */
+sb_error sb_open_table(sb_file* file, const void* data, size_t size);
+
 /* Sets `cursor` before the first entry of `file`. */
 sb_error sb_cursor_init(const sb_file* file, sb_cursor* cursor);
 
@@ -478,7 +484,8 @@ static sb_error sb_p_read_entry(const sb_file* f, int32_t index, size_t* table_p
         return SB_ERR_FIELD;
     }
     s->index = index;
-    if (f->form == SB_FORM_INFO) {
+    /* Without kinds (an info file, or a table read on its own) there are no blocks to place. */
+    if (f->form == SB_FORM_INFO || f->kinds == NULL) {
         s->kind = SB_KIND_NONE;
         s->bytes_per_pixel = 0;
         s->offset = 0;
@@ -569,7 +576,7 @@ static sb_error sb_p_read_header(sb_file* f) {
 }
 
 /* Walks every entry once: each one reads, its block fits, and the blocks end with the bytes. */
-static sb_error sb_p_check_entries(const sb_file* f) {
+static sb_error sb_p_check_entries(const sb_file* f, int table_only) {
     size_t table_pos = f->entries_pos;
     size_t block_pos = f->table_size;
     int32_t i;
@@ -578,11 +585,15 @@ static sb_error sb_p_check_entries(const sb_file* f) {
         const sb_error e = sb_p_read_entry(f, i, &table_pos, &block_pos, &s);
         if (e != SB_OK) return e;
     }
+    if (table_only) return SB_OK;
     return (f->form == SB_FORM_INFO ? table_pos : block_pos) == f->size ? SB_OK : SB_ERR_TRAILING;
 }
 
+/* mode: 0 a single sprite file, 1 an info file, 2 either one's table alone. */
 static sb_error sb_p_open(sb_file* f, const void* data, size_t size, const uint8_t* kinds,
-                          size_t kind_count, int letters, int info) {
+                          size_t kind_count, int letters, int mode) {
+    const int info = mode == 1;
+    const int table_only = mode == 2;
     sb_error e;
     if (f == NULL) return SB_ERR_ARGUMENT;
     sb_p_clear(f);
@@ -596,8 +607,10 @@ static sb_error sb_p_open(sb_file* f, const void* data, size_t size, const uint8
               : sb_p_looks_like_text(f->data, size) ? SB_FORM_TEXT
                                                     : SB_FORM_BINARY;
     e = sb_p_read_header(f);
-    if (e == SB_OK && !info && (uint64_t)f->count != (uint64_t)kind_count) e = SB_ERR_KINDS;
-    if (e == SB_OK) e = sb_p_check_entries(f);
+    if (e == SB_OK && !info && !table_only && (uint64_t)f->count != (uint64_t)kind_count) {
+        e = SB_ERR_KINDS;
+    }
+    if (e == SB_OK) e = sb_p_check_entries(f, table_only);
     if (e != SB_OK) sb_p_clear(f);
     return e;
 }
@@ -609,6 +622,10 @@ sb_error sb_open_info(sb_file* file, const void* text, size_t size) {
 sb_error sb_open_single(sb_file* file, const void* data, size_t size, const uint8_t* kinds,
                         size_t kind_count) {
     return sb_p_open(file, data, size, kinds, kind_count, 0, 0);
+}
+
+sb_error sb_open_table(sb_file* file, const void* data, size_t size) {
+    return sb_p_open(file, data, size, NULL, 0, 0, 2);
 }
 
 sb_error sb_open_single_letters(sb_file* file, const void* data, size_t size, const char* kinds) {
