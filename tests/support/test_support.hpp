@@ -33,6 +33,7 @@ struct ChildResult {
     int exitStatus = -1;  // the child's exit status (0..255), or -1 when it did not exit
     int signal = 0;       // the signal that ended it, or 0
     std::string out;      // everything it wrote to standard output
+    std::string err;      // everything it wrote to standard error (the executable's runs only)
 };
 
 // How a child's standard output is set up.
@@ -53,12 +54,20 @@ struct ChildLimits {
 // body returns.
 ChildResult runInChild(const std::function<void()>& body, ChildLimits limits = {});
 
-// Runs the built spritebake executable with `args` in folder `cwd`.
+// Runs the built spritebake executable with `args` in folder `cwd`, standard error captured.
 ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
                           ChildLimits limits = {});
+
+// The same with `input` fed to its standard input through a pipe, closed after the last byte.
+ChildResult runSpritebakeWithInput(const std::vector<std::string>& args, const std::string& cwd,
+                                   const std::string& input);
 
 // The path of the built executable and the corpus folder, as the build configured them.
 std::string spritebakePath();
 std::string corpusDir();
+
+// The source tree's root, and the version the build gave the project.
+std::string sourceDir();
+std::string projectVersion();
 
 }  // namespace testsupport
