@@ -19,14 +19,14 @@ enum class Option {
     dump,
 };
 
-struct OptionSpec {
+struct OptionEntry {
     std::string_view longName;
     char shortName;  // 0: long form only
     bool takesValue;
     Option option;
 };
 
-constexpr std::array<OptionSpec, 12> OPTIONS = {{
+constexpr std::array<OptionEntry, 12> OPTIONS = {{
     {"help", 'h', false, Option::help},
     {"version", 0, false, Option::version},
     {"quiet", 'q', false, Option::quiet},
@@ -41,16 +41,16 @@ constexpr std::array<OptionSpec, 12> OPTIONS = {{
     {"dump", 0, true, Option::dump},
 }};
 
-const OptionSpec* findLong(std::string_view name) {
-    for (const OptionSpec& spec : OPTIONS) {
-        if (spec.longName == name) return &spec;
+const OptionEntry* findLong(std::string_view name) {
+    for (const OptionEntry& entry : OPTIONS) {
+        if (entry.longName == name) return &entry;
     }
     return nullptr;
 }
 
-const OptionSpec* findShort(char name) {
-    for (const OptionSpec& spec : OPTIONS) {
-        if (spec.shortName != 0 && spec.shortName == name) return &spec;
+const OptionEntry* findShort(char name) {
+    for (const OptionEntry& entry : OPTIONS) {
+        if (entry.shortName != 0 && entry.shortName == name) return &entry;
     }
     return nullptr;
 }
@@ -132,39 +132,39 @@ class Reader {
     std::string readLong(CommandLine& options, std::string_view body) {
         const size_t equals = body.find('=');
         const std::string_view name = body.substr(0, equals);
-        const OptionSpec* spec = findLong(name);
-        if (spec == nullptr) return "unrecognized option " + quoted("--" + std::string(name));
-        if (!spec->takesValue) {
+        const OptionEntry* entry = findLong(name);
+        if (entry == nullptr) return "unrecognized option " + quoted("--" + std::string(name));
+        if (!entry->takesValue) {
             if (equals != std::string_view::npos) {
                 return "option " + quoted("--" + std::string(name)) + " doesn't allow an argument";
             }
-            apply(options, spec->option, {});
+            apply(options, entry->option, {});
             return {};
         }
         if (equals != std::string_view::npos) {
-            apply(options, spec->option, body.substr(equals + 1));
+            apply(options, entry->option, body.substr(equals + 1));
             return {};
         }
         if (next_ >= args_.size()) {
             return "option " + quoted("--" + std::string(name)) + " requires an argument";
         }
-        apply(options, spec->option, args_[next_++]);
+        apply(options, entry->option, args_[next_++]);
         return {};
     }
 
     std::string readShortCluster(CommandLine& options, std::string_view cluster) {
         for (size_t i = 0; i < cluster.size(); ++i) {
-            const OptionSpec* spec = findShort(cluster[i]);
-            if (spec == nullptr) return "invalid option -- " + quoted(cluster.substr(i, 1));
-            if (!spec->takesValue) {
-                apply(options, spec->option, {});
+            const OptionEntry* entry = findShort(cluster[i]);
+            if (entry == nullptr) return "invalid option -- " + quoted(cluster.substr(i, 1));
+            if (!entry->takesValue) {
+                apply(options, entry->option, {});
                 continue;
             }
             // A value option takes the rest of the cluster, or else the next argument.
             if (i + 1 < cluster.size()) {
-                apply(options, spec->option, cluster.substr(i + 1));
+                apply(options, entry->option, cluster.substr(i + 1));
             } else if (next_ < args_.size()) {
-                apply(options, spec->option, args_[next_++]);
+                apply(options, entry->option, args_[next_++]);
             } else {
                 return "option requires an argument -- " + quoted(cluster.substr(i, 1));
             }
@@ -219,6 +219,6 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
 
 std::vector<std::string_view> knownLongOptions() {
     std::vector<std::string_view> names;
-    for (const OptionSpec& spec : OPTIONS) names.push_back(spec.longName);
+    for (const OptionEntry& entry : OPTIONS) names.push_back(entry.longName);
     return names;
 }
