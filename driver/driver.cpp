@@ -59,6 +59,7 @@ void runInfoFileStatement(DriverState& state) {
     // Read back what an earlier run wrote; nothing of it is kept. On a first run the file is not
     // there yet, and the lines saying so are no problem.
     if (fileExistsOnDisk(state.infoFileName.c_str())) {
+        state.filesRead.push_back(state.infoFileName);
         getSpriteHeader(state.infoFileName.c_str());
     } else {
         InformationalLines firstRun;
@@ -124,26 +125,6 @@ void runStatement(DriverState& state, int32_t statement) {
     }
 }
 
-int runWholeFile(const char* controlPath) {
-    setupConsole();
-    fileSystemInit("", nullptr);
-    resetDriverState();
-    DriverState& state = driverState();
-
-    // The control text stays loaded until the run ends.
-    FileBlock text;
-    const int32_t loaded = fileLoadControl(controlPath, text);
-    const bool haveText = loaded >= 1 && text.data() != nullptr;
-    if (haveText) {
-        state.span = TextSpan{reinterpret_cast<const char*>(text.data()), loaded};
-    } else {
-        std::printf("Couldn't open control file, check path.\n");
-    }
-    runStatementLoop(state);
-    const int32_t status = runOutputStage(state, controlPath);
-    return haveText ? status : 1;
-}
-
 }  // namespace
 
 void runStatementLoop(DriverState& state) {
@@ -166,23 +147,6 @@ int runControlTextWithOutput(std::string_view text, const char* controlName) {
     try {
         runControlText(text);
         return runOutputStage(driverState(), controlName);
-    } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
-        return 1;
-    }
-}
-
-int runSpritebake(int argc, char** argv) {
-    // Before any file is opened: no output may take a standard descriptor's number, and a
-    // closed pipe or a size limit fails a write instead of killing the run.
-    fileGuardStandardStreams();
-    fileIgnoreWriteSignals();
-    if (argc < 2 || argv[1] == nullptr) {
-        std::printf("Usage: spritebake CONTROL_FILE\n");
-        return 2;
-    }
-    try {
-        return runWholeFile(argv[1]);
     } catch (const std::bad_alloc&) {
         std::printf("Out of memory, run stopped.\n");
         return 1;

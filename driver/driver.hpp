@@ -1,14 +1,10 @@
-// The program's whole run: console set-up, file layer start, the control file's statement
-// loop, and the output stage.
+// The control file's statement loop, and runs of control text held in memory. The command line
+// and the whole run of the program are in run_command.hpp.
 #pragma once
 
 #include <string_view>
 
 #include "driver/driver_state.hpp"
-
-// Runs the tool on the control file argv[1]. Returns the process exit status: 0 when the
-// output file was written completely, 1 when none was, 2 without an argument.
-int runSpritebake(int argc, char** argv);
 
 // Executes the statements of the state's remaining text in order until the text is used up.
 void runStatementLoop(DriverState& state);

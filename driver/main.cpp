@@ -1,4 +1,4 @@
-#include "driver/driver.hpp"
+#include "driver/run_command.hpp"
 
 int main(int argc, char** argv) {
     return runSpritebake(argc, argv);

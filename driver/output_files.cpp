@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <span>
 
+#include "driver/console.hpp"
 #include "driver/hotspot_names.hpp"
 #include "driver/output_sink.hpp"
 #include "driver/sprite_loading.hpp"
@@ -89,6 +90,16 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
     return true;
 }
 
+// Puts the finished output at its path; an output left as it was is said so.
+bool finishOutput(OutputSink& sink, const std::string& path, bool keepIfSame) {
+    if (!sink.finish(keepIfSame)) return false;
+    if (sink.unchanged()) {
+        InformationalLines kept;
+        std::printf("Output %s unchanged, kept.\n", path.c_str());
+    }
+    return true;
+}
+
 }  // namespace
 
 void setPixelPassHook(PixelPassHook hook) {
@@ -109,7 +120,7 @@ std::string spriteLine(const SpriteRecord& record) {
     return line;
 }
 
-bool writeInfoFile(const DriverState& state, const std::string& path) {
+bool writeInfoFile(const DriverState& state, const std::string& path, bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
         std::printf(
@@ -119,10 +130,10 @@ bool writeInfoFile(const DriverState& state, const std::string& path) {
         return false;
     }
     appendTextTable(state, sink);
-    return sink.finish();
+    return finishOutput(sink, path, keepIfSame);
 }
 
-bool writeSingleSpriteFile(const DriverState& state, const std::string& path) {
+bool writeSingleSpriteFile(const DriverState& state, const std::string& path, bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
         std::printf("Couldn't open %s to write single sprite file.\n", path.c_str());
@@ -131,13 +142,17 @@ bool writeSingleSpriteFile(const DriverState& state, const std::string& path) {
     const bool header =
         state.writeBinary != 0 ? appendBinaryTable(state, sink) : appendTextTable(state, sink);
     if (header) appendPixelBlocks(state, sink);
-    return sink.finish();
+    return finishOutput(sink, path, keepIfSame);
 }
 
-int32_t runOutputStage(const DriverState& state, const char* controlPath) {
-    if (state.writeOneFile == 0) return writeInfoFile(state, state.infoFileName) ? 0 : 1;
+std::string outputPath(const DriverState& state) {
+    return state.writeOneFile == 0 ? state.infoFileName : state.destDir + state.singleFileName;
+}
+
+int32_t runOutputStage(const DriverState& state, const char* controlPath, bool keepIfSame) {
+    if (state.writeOneFile == 0) return writeInfoFile(state, outputPath(state), keepIfSame) ? 0 : 1;
     if (!state.singleFileName.empty()) {
-        return writeSingleSpriteFile(state, state.destDir + state.singleFileName) ? 0 : 1;
+        return writeSingleSpriteFile(state, outputPath(state), keepIfSame) ? 0 : 1;
     }
     std::printf("Error, file name for single sprite file not specified.\n");
     std::printf("Config. file %s should have a line that looks like:\n", controlPath);

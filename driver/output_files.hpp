@@ -13,17 +13,23 @@
 std::string spriteLine(const SpriteRecord& record);
 
 // Writes the info file at `path`, as the control file gave it. True when it was written whole;
-// otherwise its line has been printed.
-bool writeInfoFile(const DriverState& state, const std::string& path);
+// otherwise its line has been printed. With keepIfSame, an existing file of the same bytes is
+// kept as it is, with an informational line saying so.
+bool writeInfoFile(const DriverState& state, const std::string& path, bool keepIfSame = false);
 
 // Writes the single sprite file at `path`: the text header (or the binary one when the state
 // asks for it), then the pixel blocks, each sprite reloaded from the path it was listed from.
-// True when it was written whole; otherwise its line has been printed.
-bool writeSingleSpriteFile(const DriverState& state, const std::string& path);
+// True when it was written whole; otherwise its line has been printed. keepIfSame as above.
+bool writeSingleSpriteFile(const DriverState& state, const std::string& path,
+                           bool keepIfSame = false);
 
 // Writes the output the state asks for. Returns the process exit status: 0 when a file was
 // written completely, 1 when none was. `controlPath` names the control file in messages.
-int32_t runOutputStage(const DriverState& state, const char* controlPath);
+int32_t runOutputStage(const DriverState& state, const char* controlPath, bool keepIfSame = false);
+
+// The path of the output the state asks for: the info file's, or Dest + the single sprite
+// file's name.
+std::string outputPath(const DriverState& state);
 
 // Called in the pixel pass just before sprite `index` is loaded again from `path`: a seam for
 // tests that change a source between the two passes. Null (the default) calls nothing.

@@ -55,6 +55,7 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
         std::printf("Couldn't open sprite source %s, skipping.\n", path.c_str());
         return;
     }
+    state.filesRead.push_back(path);
 
     SpriteTables& tables = state.tables;
     const int32_t slot = state.spriteCount;

@@ -113,6 +113,10 @@ void fileGuardStandardStreams();
 // Ignores SIGPIPE and SIGXFSZ: writes that fail then report it (EPIPE, EFBIG) instead.
 void fileIgnoreWriteSignals();
 
+// Makes `path` the working folder, against which every relative path is resolved from then on.
+// Returns 0, or the system's error number when the folder cannot be entered.
+int32_t fileChangeFolder(const char* path);
+
 // ---- Disk-only helpers for the parts that touch the disk directly ----
 
 // Whether `path` names something on disk (stat succeeds). No archive, no message.

@@ -24,3 +24,7 @@ void fileIgnoreWriteSignals() {
     std::signal(SIGPIPE, SIG_IGN);
     std::signal(SIGXFSZ, SIG_IGN);
 }
+
+int32_t fileChangeFolder(const char* path) {
+    return chdir(path) == 0 ? 0 : errno;
+}

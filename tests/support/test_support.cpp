@@ -1,5 +1,7 @@
 #include "tests/support/test_support.hpp"
 
+#include <fcntl.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -107,26 +109,65 @@ ChildResult runInChild(const std::function<void()>& body, ChildLimits limits) {
     return collect(pid, fds[0]);
 }
 
-ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
-                          ChildLimits limits) {
-    return finishChild(startSpritebake(args, cwd, limits));
+namespace {
+
+// Feeds `input` to the child and reads its two output pipes until both end, so that neither side
+// can block the other however much each writes.
+void pump(int inFd, const std::string& input, int outFd, int errFd, ChildResult& result) {
+    size_t fed = 0;
+    if (inFd >= 0 && input.empty()) {
+        close(inFd);
+        inFd = -1;
+    }
+    while (outFd >= 0 || errFd >= 0 || inFd >= 0) {
+        std::vector<pollfd> fds;
+        if (inFd >= 0) fds.push_back({inFd, POLLOUT, 0});
+        if (outFd >= 0) fds.push_back({outFd, POLLIN, 0});
+        if (errFd >= 0) fds.push_back({errFd, POLLIN, 0});
+        if (poll(fds.data(), fds.size(), -1) < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        for (const pollfd& p : fds) {
+            if (p.revents == 0) continue;
+            if (p.fd == inFd) {
+                const ssize_t n = write(inFd, input.data() + fed, input.size() - fed);
+                if (n > 0) fed += static_cast<size_t>(n);
+                if (n < 0 && errno != EINTR && errno != EAGAIN) fed = input.size();
+                if (fed == input.size()) {
+                    close(inFd);
+                    inFd = -1;
+                }
+                continue;
+            }
+            char buf[4096];
+            const ssize_t n = read(p.fd, buf, sizeof buf);
+            if (n > 0) {
+                (p.fd == outFd ? result.out : result.err).append(buf, static_cast<size_t>(n));
+            } else if (n == 0 || errno != EINTR) {
+                close(p.fd);
+                (p.fd == outFd ? outFd : errFd) = -1;
+            }
+        }
+    }
 }
 
-ChildResult finishChild(RunningChild child) {
-    return collect(child.pid, child.outFd);
-}
-
-RunningChild startSpritebake(const std::vector<std::string>& args, const std::string& cwd,
-                             ChildLimits limits) {
-    int fds[2];
-    if (pipe(fds) != 0) throw std::runtime_error("pipe failed");
+// Starts the executable with its output pipes (and an input pipe when `withInput`).
+RunningChild spawnExecutable(const std::vector<std::string>& args, const std::string& cwd,
+                             ChildLimits limits, bool withInput) {
+    int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
+    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
+    if (withInput && pipe(inPipe) != 0) throw std::runtime_error("pipe failed");
     fflush(stdout);
     pid_t pid = fork();
     if (pid < 0) throw std::runtime_error("fork failed");
     if (pid == 0) {
-        close(fds[0]);
-        dup2(fds[1], STDOUT_FILENO);
-        close(fds[1]);
+        dup2(outPipe[1], STDOUT_FILENO);
+        dup2(errPipe[1], STDERR_FILENO);
+        if (withInput) dup2(inPipe[0], STDIN_FILENO);
+        for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1], inPipe[0], inPipe[1]}) {
+            if (fd > STDERR_FILENO) close(fd);
+        }
         if (chdir(cwd.c_str()) != 0) _exit(120);
         applyLimits(limits);
         std::string exe = spritebakePath();
@@ -137,8 +178,54 @@ RunningChild startSpritebake(const std::vector<std::string>& args, const std::st
         execv(exe.c_str(), argv.data());
         _exit(121);
     }
-    close(fds[1]);
-    return RunningChild{pid, fds[0]};
+    close(outPipe[1]);
+    close(errPipe[1]);
+    if (withInput) {
+        close(inPipe[0]);
+        fcntl(inPipe[1], F_SETFL, fcntl(inPipe[1], F_GETFL) | O_NONBLOCK);  // poll decides
+    }
+    return RunningChild{pid, outPipe[0], errPipe[0], inPipe[1]};
+}
+
+ChildResult finishWithInput(RunningChild child, const std::string& input) {
+    // A child that stops reading its input must not end the test with SIGPIPE.
+    void (*previous)(int) = signal(SIGPIPE, SIG_IGN);
+    ChildResult result;
+    pump(child.inFd, input, child.outFd, child.errFd, result);
+    signal(SIGPIPE, previous);
+    int status = 0;
+    while (waitpid(child.pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status)) result.exitStatus = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) result.signal = WTERMSIG(status);
+    return result;
+}
+
+ChildResult runExecutable(const std::vector<std::string>& args, const std::string& cwd,
+                          ChildLimits limits, const std::string* input) {
+    return finishWithInput(spawnExecutable(args, cwd, limits, input != nullptr),
+                           input != nullptr ? *input : std::string());
+}
+
+}  // namespace
+
+ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
+                          ChildLimits limits) {
+    return runExecutable(args, cwd, limits, nullptr);
+}
+
+RunningChild startSpritebake(const std::vector<std::string>& args, const std::string& cwd,
+                             ChildLimits limits) {
+    return spawnExecutable(args, cwd, limits, false);
+}
+
+ChildResult finishChild(RunningChild child) {
+    return finishWithInput(child, std::string());
+}
+
+ChildResult runSpritebakeWithInput(const std::vector<std::string>& args, const std::string& cwd,
+                                   const std::string& input) {
+    return runExecutable(args, cwd, {}, &input);
 }
 
 std::string spritebakePath() {
@@ -146,6 +233,12 @@ std::string spritebakePath() {
 }
 std::string corpusDir() {
     return SPRITEBAKE_CORPUS_DIR;
+}
+std::string sourceDir() {
+    return SPRITEBAKE_SOURCE_DIR;
+}
+std::string projectVersion() {
+    return SPRITEBAKE_VERSION;
 }
 
 }  // namespace testsupport

@@ -33,6 +33,7 @@ struct ChildResult {
     int exitStatus = -1;  // the child's exit status (0..255), or -1 when it did not exit
     int signal = 0;       // the signal that ended it, or 0
     std::string out;      // everything it wrote to standard output
+    std::string err;      // everything it wrote to standard error (the executable's runs only)
 };
 
 // How a child's standard output is set up.
@@ -53,22 +54,32 @@ struct ChildLimits {
 // body returns.
 ChildResult runInChild(const std::function<void()>& body, ChildLimits limits = {});
 
-// Runs the built spritebake executable with `args` in folder `cwd`.
+// Runs the built spritebake executable with `args` in folder `cwd`, standard error captured.
 ChildResult runSpritebake(const std::vector<std::string>& args, const std::string& cwd,
                           ChildLimits limits = {});
 
 // The same, started without waiting: the caller may watch or signal the process, then collects
-// it with finishChild (which reads its standard output to the end and waits).
+// it with finishChild (which reads its output pipes to the end and waits).
 struct RunningChild {
     int pid = -1;
-    int outFd = -1;  // the read end of its captured standard output
+    int outFd = -1;  // the read ends of its captured standard output and error
+    int errFd = -1;
+    int inFd = -1;  // the write end of its standard input, when it was given one
 };
 RunningChild startSpritebake(const std::vector<std::string>& args, const std::string& cwd,
                              ChildLimits limits = {});
 ChildResult finishChild(RunningChild child);
 
+// The same with `input` fed to its standard input through a pipe, closed after the last byte.
+ChildResult runSpritebakeWithInput(const std::vector<std::string>& args, const std::string& cwd,
+                                   const std::string& input);
+
 // The path of the built executable and the corpus folder, as the build configured them.
 std::string spritebakePath();
 std::string corpusDir();
+
+// The source tree's root, and the version the build gave the project.
+std::string sourceDir();
+std::string projectVersion();
 
 }  // namespace testsupport

@@ -1,0 +1,15 @@
+// The program's front door: reads the command line and runs what it asks for (help, version,
+// the lint, or a run on a control file with its output and the files beside it). Command-line
+// errors go to standard error; every message of a run goes to standard output.
+#pragma once
+
+#include <cstdint>
+
+// Runs the program on its arguments and returns the process exit status: 0 when everything
+// asked for was written, 1 when something was not, 2 for a command-line error (or no argument
+// at all), 3 for problems reported under --strict or --check. When several apply, the first of
+// 2, 255, 1, 3, 0 wins.
+int runSpritebake(int argc, char** argv);
+
+// The status of a run that ended with two of them: the first of 2, 255, 1, 3, 0.
+int32_t combineStatus(int32_t a, int32_t b);
