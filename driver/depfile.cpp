@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "driver/output_sink.hpp"
+#include "driver/side_files.hpp"
 
 namespace {
 
@@ -59,11 +59,5 @@ bool writeDepfile(const std::string& path, std::span<const std::string> targets,
         std::printf("Dependency file %s not written: a path holds a line feed.\n", path.c_str());
         return false;
     }
-    OutputSink sink;
-    if (!sink.open(path)) {
-        std::printf("Couldn't open %s to write the dependency file.\n", path.c_str());
-        return false;
-    }
-    sink.appendText(*text);
-    return sink.finish();
+    return writeSideFile(path, *text, "dependency file");
 }

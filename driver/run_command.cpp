@@ -13,7 +13,9 @@
 #include "driver/console.hpp"
 #include "driver/depfile.hpp"
 #include "driver/driver.hpp"
+#include "driver/dump.hpp"
 #include "driver/output_files.hpp"
+#include "driver/side_files.hpp"
 #include "filesys/file_layer.hpp"
 
 namespace {
@@ -29,15 +31,6 @@ int commandLineError(const std::string& problem) {
 void writeOut(std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
     std::fflush(stdout);
-}
-
-// Options that are parsed but whose files are not written by this build yet.
-std::string unavailableOption(const CommandLine& options) {
-    if (options.manifest) return "--manifest";
-    if (options.emitHeader) return "--emit-header";
-    if (options.preview) return "--preview";
-    if (options.dump) return "--dump";
-    return {};
 }
 
 // Loads the control text named on the command line ("-": standard input, read to its end).
@@ -79,11 +72,15 @@ int32_t runBake(const CommandLine& options) {
     const int32_t written = runOutputStage(state, options.controlFile->c_str(), options.ifChanged);
     int32_t status = haveText ? written : 1;
 
-    // Files beside the output are written only once the output itself is in place.
-    if (status == 0 && options.depfile) {
-        const std::array<std::string, 1> targets = {outputPath(state)};
-        const std::vector<std::string> inputs = prerequisites(options, state);
-        if (!writeDepfile(*options.depfile, targets, inputs)) status = 1;
+    // Files beside the output are written only once the output itself is in place; the
+    // dependency file last, naming every file written as a target.
+    if (status == 0) {
+        std::vector<std::string> targets = {outputPath(state)};
+        if (!writeSideFiles(options, state, targets)) status = 1;
+        if (options.depfile &&
+            !writeDepfile(*options.depfile, targets, prerequisites(options, state))) {
+            status = 1;
+        }
     }
     consoleFlush();
     if (options.strict && consoleSawProblem()) status = combineStatus(status, 3);
@@ -108,8 +105,6 @@ int runParsed(const CommandLine& options) {
         writeOut(versionText());
         return 0;
     }
-    const std::string unavailable = unavailableOption(options);
-    if (!unavailable.empty()) return commandLineError(unavailable + " is not available yet");
     for (const std::string& folder : options.folders) {
         const int32_t error = fileChangeFolder(folder.c_str());
         if (error != 0) {
@@ -117,6 +112,7 @@ int runParsed(const CommandLine& options) {
                                     "': " + std::strerror(error));
         }
     }
+    if (options.dump) return runDump(options.dump->c_str());
     return options.check ? runCheck(options) : runBake(options);
 }
 
