@@ -44,6 +44,7 @@ void resetDriverState() {
     state.singleFileName.clear();
     state.writeOneFile = 0;
     state.writeBinary = 0;
+    state.lint = nullptr;
     std::fill(state.scratch.begin(), state.scratch.end(), '\0');
     std::fill(state.value.begin(), state.value.end(), '\0');
 
