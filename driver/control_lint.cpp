@@ -94,16 +94,18 @@ void ControlLint::checkKeywordWord(int32_t statement) {
     const std::string rest(afterKeyword_, wordEnd);
     const char* keyword = statementKeywords[statement];
     if (statement == ST_BIN) {
-        strayWordAt_ = afterKeyword_;
+        strayWordFrom_ = afterKeyword_;
+        strayWordTo_ = wordEnd;
         report(quoted(word) + " is read as BIN followed by the stray word " + quoted(rest));
         return;
     }
-    report(quoted(word) + " is read as " + keyword + " followed by " + quoted(rest) +
-           ", which becomes its value; write " + keyword + " and its value apart");
+    report(quoted(word) + " is read as the keyword " + keyword + " followed by " + quoted(rest) +
+           "; write " + keyword + " and its value apart");
 }
 
 void ControlLint::unexpectedInput(std::string_view text) {
-    if (first_ == strayWordAt_) return;  // already told with the keyword it followed
+    // A stray word already told with the keyword it followed.
+    if (first_ >= strayWordFrom_ && first_ < strayWordTo_) return;
     report(withSuggestion("unexpected input " + quoted(text), firstWord(text), kKnownWords));
 }
 

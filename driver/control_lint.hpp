@@ -86,8 +86,9 @@ class ControlLint final : public LintSink {
     const char* first_ = nullptr;
     const char* afterKeyword_ = nullptr;
     int32_t line_ = 1;
-    const char* strayWordAt_ = nullptr;  // a stray word already reported with its keyword
-    bool valueIsFragment_ = false;       // the value is the rest of the keyword's word
+    const char* strayWordFrom_ = nullptr;  // a stray word already reported with its keyword
+    const char* strayWordTo_ = nullptr;
+    bool valueIsFragment_ = false;  // the value is the rest of the keyword's word
 
     std::string paddingValue_;
     bool paddingAccepted_ = true;

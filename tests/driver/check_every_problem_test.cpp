@@ -44,8 +44,8 @@ std::vector<Row> problemRows() {
          {"Source \"art/\" replaces Source \"nowhere/\" from line 4 before any sprite used it"}},
         {"PCX nodest", {"sprite \"nodest\" skipped: no Dest folder is set"}},
         {"Destination out/",
-         {"\"Destination\" is read as Dest followed by \"ination\", which becomes its value; "
-          "write Dest and its value apart",
+         {"\"Destination\" is read as the keyword Dest followed by \"ination\"; write Dest and "
+          "its value apart",
           "unexpected input \"out/\""}},
         {"Dest out/",
          {"Dest \"out/\" replaces Dest \"ination\" from line 7 before any sprite used it"}},

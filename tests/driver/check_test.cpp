@@ -143,15 +143,20 @@ INSTANTIATE_TEST_SUITE_P(
         LintCase{"DestinationTakesTheRestAsItsFolder",
                  "Source art/\nDestination out/\nInfoFile info.txt\n",
                  warn(2,
-                      "\"Destination\" is read as Dest followed by \"ination\", which "
-                      "becomes its value; write Dest and its value apart") +
+                      "\"Destination\" is read as the keyword Dest followed by \"ination\"; "
+                      "write Dest and its value apart") +
                      warn(2, "unexpected input \"out/\"")},
-        LintCase{"BinaryIsBinAndAStrayWord", kHead + "Binary\nWriteOneFile s.bin\n",
-                 warn(4, "\"Binary\" is read as BIN followed by the stray word \"ary\"")},
+        LintCase{"BinaryIsBinAndAStrayWord", kHead + "Binary\nWriteOneFile s.bin\nBIN_2\n",
+                 warn(4, "\"Binary\" is read as BIN followed by the stray word \"ary\"") +
+                     warn(6, "\"BIN_2\" is read as BIN followed by the stray word \"_2\"")},
+        LintCase{"HotXYWithADigitAttached", kHead + "HotXY2 3\n",
+                 warn(4,
+                      "\"HotXY2\" is read as the keyword HotXY followed by \"2\"; write "
+                      "HotXY and its value apart")},
         LintCase{"SourcesTakesTheRestAsItsFolder", "Sources art/\nDest out/\nInfoFile info.txt\n",
                  warn(1,
-                      "\"Sources\" is read as Source followed by \"s\", which becomes its "
-                      "value; write Source and its value apart") +
+                      "\"Sources\" is read as the keyword Source followed by \"s\"; write "
+                      "Source and its value apart") +
                      warn(1, "unexpected input \"art/\"")},
         LintCase{"HotspotWithoutName", kHead + "Hotspot\nTGA box\n",
                  warn(4, "Hotspot has no method on its line; Middle is used")},
