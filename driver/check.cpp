@@ -20,10 +20,10 @@ constexpr int32_t CHECK_FOUND_PROBLEMS = 3;
 class LintScope {
   public:
     LintScope(DriverState& state, ControlLint& lint) : state_(state) {
-        state.lint = &lint;
         consoleSetLineSink([&lint](std::string_view line, bool informational) {
             if (!informational) lint.runLine(line);
         });
+        state.lint = &lint;
     }
     ~LintScope() {
         consoleSetLineSink({});
