@@ -1,4 +1,5 @@
-// The lint of a control file (--check).
+// --check: the lint for control files. It runs the real statement loop, sprite loads included,
+// and reports what it finds instead of writing any output.
 #pragma once
 
 #include <cstdint>

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <string>
@@ -10,46 +11,29 @@
 #include "driver/field_reads.hpp"
 #include "driver/info_reader.hpp"
 #include "driver/output_files.hpp"
+#include "driver/run_messages.hpp"
+#include "driver/statement_kinds.hpp"
 #include "driver/statements.hpp"
 #include "filesys/file_layer.hpp"
 #include "scanner/scanner.hpp"
 
 namespace {
 
-// The statement loop's entries, in the order skipToMatch tries them: keywords before the
-// letter and digit classes, so a word that begins with a keyword is that keyword.
-enum Statement : int32_t {
-    ST_END = -1,
-    ST_COMMENT = 0,
-    ST_PADDING,
-    ST_DEST,
-    ST_SOURCE,
-    ST_INFO_FILE,
-    ST_HOTSPOT,
-    ST_HOT_XY,
-    ST_TGA,
-    ST_PCX,
-    ST_WRITE_ONE_FILE,
-    ST_BIN,
-    ST_LINE_END,
-    ST_UPPER_CASE,
-    ST_LOWER_CASE,
-    ST_DIGIT,
-};
-
 constexpr uint32_t REST_OF_LINE_FLAGS = SCAN_STOP_EOL | SCAN_TERMINATE;                  // 33
 constexpr uint32_t FILE_NAME_FLAGS = SCAN_SKIP_BLANKS | SCAN_STOP_EOL | SCAN_TERMINATE;  // 97
 
 int32_t nextStatement(TextSpan& span) {
+    const auto& k = statementKeywords;
     return skipToMatch(span, 1,
-                       {"//", "Padding", "Dest", "Source", "InfoFile", "Hotspot", "HotXY", "TGA",
-                        "PCX", "WriteOneFile", "BIN", "\n", "/A-Z", "/a-z", "/0-9"});
+                       {k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], "\n",
+                        "/A-Z", "/a-z", "/0-9"});
 }
 
 void runDestStatement(DriverState& state) {
     skipToLetter(state);
     if (!state.destDir.empty()) {
-        std::printf("Warning! on line %d the dest directory is respecified.\n", state.lineNumber);
+        runMessage(state, "Warning! on line %d the dest directory is respecified.\n",
+                   state.lineNumber);
     }
     state.destDir = readWord(state);
 }
@@ -76,7 +60,8 @@ void runWriteOneFileStatement(DriverState& state) {
 void reportUnexpectedInput(DriverState& state) {
     std::string text = scanValue(state, REST_OF_LINE_FLAGS);
     state.lineNumber += scanLinesCrossed();
-    std::printf("Unexpected input, %s, found on line %d.\n", text.c_str(), state.lineNumber);
+    if (state.lint != nullptr) state.lint->unexpectedInput(text);
+    runMessage(state, "Unexpected input, %s, found on line %d.\n", text.c_str(), state.lineNumber);
 }
 
 void runStatement(DriverState& state, int32_t statement) {
@@ -131,7 +116,16 @@ void runStatementLoop(DriverState& state) {
     while (state.span.remaining > 0) {
         const int32_t statement = nextStatement(state.span);
         state.lineNumber += scanLinesCrossed();
+        const bool linted =
+            state.lint != nullptr && statement != ST_END && statement != ST_LINE_END;
+        if (linted) {
+            // A consumed keyword lies just before the cursor.
+            const char* first = state.span.cursor;
+            if (hasKeyword(statement)) first -= std::strlen(statementKeywords[statement]);
+            state.lint->statementBegins(statement, first, state.span.cursor);
+        }
         runStatement(state, statement);
+        if (linted) state.lint->statementEnds(state.span.cursor);
     }
 }
 

@@ -46,6 +46,7 @@ void resetDriverState() {
     state.writeOneFile = 0;
     state.writeBinary = 0;
     state.filesRead.clear();
+    state.lint = nullptr;
     std::fill(state.scratch.begin(), state.scratch.end(), '\0');
     std::fill(state.value.begin(), state.value.end(), '\0');
 

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "driver/lint_sink.hpp"
 #include "scanner/scanner.hpp"
 #include "sprite/sprite_types.hpp"
 
@@ -69,6 +70,10 @@ struct DriverState {
     std::vector<char> value;
 
     SpriteTables tables;
+
+    // Set only by a check run: the statements report to it instead of printing their own
+    // messages.
+    LintSink* lint = nullptr;
 };
 
 // The process-wide state.

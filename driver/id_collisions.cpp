@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "driver/run_messages.hpp"
 #include "driver/statements.hpp"
 
 void registerSpriteId(DriverState& state, int32_t slot) {
@@ -24,10 +25,10 @@ void registerSpriteId(DriverState& state, int32_t slot) {
         }
     }
     if (firstOther != nullptr) {
-        std::printf(
-            "Warning, sprites %s and %s have the same hid %d; the game cannot tell them "
-            "apart.\n",
-            firstOther, name, static_cast<int32_t>(hid));
+        runMessage(state,
+                   "Warning, sprites %s and %s have the same hid %d; the game cannot tell them "
+                   "apart.\n",
+                   firstOther, name, static_cast<int32_t>(hid));
     }
     if (!listedBefore) holders.push_back(slot);
 }

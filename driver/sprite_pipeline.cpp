@@ -4,6 +4,7 @@
 #include <string>
 
 #include "driver/field_reads.hpp"
+#include "driver/run_messages.hpp"
 #include "driver/sprite_loading.hpp"
 #include "driver/statements.hpp"
 #include "filesys/file_layer.hpp"
@@ -22,38 +23,37 @@ int32_t wrappingDifference(int32_t a, int32_t b) {
     return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
 }
 
-void storeName(SpriteName& slot, const std::string& name) {
+void storeName(const DriverState& state, SpriteName& slot, const std::string& name) {
     if (name.size() > STORED_NAME_LENGTH) {
-        std::printf("Truncating name %s as it is longer than %d.\n", name.c_str(),
-                    SPRITE_NAME_SIZE);
+        runMessage(state, "Truncating name %s as it is longer than %d.\n", name.c_str(),
+                   SPRITE_NAME_SIZE);
     }
     slot.fill('\0');
     std::memcpy(slot.data(), name.data(), std::min(name.size(), STORED_NAME_LENGTH));
 }
 
-}  // namespace
-
-void runSpriteStatement(DriverState& state, SpriteSource kind) {
-    std::string name = readLetterWord(state);
+// Lists one sprite; the lint, when there is one, hears how the statement ended.
+SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::string& name,
+                         std::string& path) {
     if (state.spriteCount >= MAX_SPRITES) {
-        std::printf("Sprite %s skipped, the sprite table is full (%d sprites).\n", name.c_str(),
-                    MAX_SPRITES);
-        return;
+        runMessage(state, "Sprite %s skipped, the sprite table is full (%d sprites).\n",
+                   name.c_str(), MAX_SPRITES);
+        return SpriteOutcome::tableFull;
     }
     if (state.srcDir.empty()) {
-        std::printf("Sprite %s requested before src directory specified.\n", name.c_str());
-        return;
+        runMessage(state, "Sprite %s requested before src directory specified.\n", name.c_str());
+        return SpriteOutcome::noSource;
     }
     // The destination is not part of the source path, but a sprite still needs one.
     if (state.destDir.empty()) {
-        std::printf("Sprite %s requested before dest directory specified.\n", name.c_str());
-        return;
+        runMessage(state, "Sprite %s requested before dest directory specified.\n", name.c_str());
+        return SpriteOutcome::noDest;
     }
     // No separator goes between them: the source directory ends with its own.
-    std::string path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
+    path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
     if (!fileExistsOnDisk(path.c_str())) {
-        std::printf("Couldn't open sprite source %s, skipping.\n", path.c_str());
-        return;
+        runMessage(state, "Couldn't open sprite source %s, skipping.\n", path.c_str());
+        return SpriteOutcome::missing;
     }
     state.filesRead.push_back(path);
 
@@ -61,21 +61,21 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
     const int32_t slot = state.spriteCount;
     SpriteRecord& record = tables.spriteTable[slot];
     SpriteName& storedName = tables.spriteNames[slot];
-    storeName(storedName, name);
+    storeName(state, storedName, name);
     record.hid = hashName(storedName.data());
     tables.spriteSource[slot] = kind;
 
     CroppedSprite sprite;
     if (!loadCroppedSprite(path, kind, sprite)) {
-        std::printf("Warning, couldn't load %s, skipping.\n", path.c_str());
-        return;
+        runMessage(state, "Warning, couldn't load %s, skipping.\n", path.c_str());
+        return SpriteOutcome::notLoaded;
     }
     record.wd = sprite.wd;
     record.ht = sprite.ht;
     record.padding = state.padding;
     record.hotspotMethod = state.hotspotMethod;
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
-    if (!sprite.pixels) std::printf("WARNING!  Sprite %s is blank.\n", storedName.data());
+    if (!sprite.pixels) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
 
     // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
     // padded sides while the table keeps the cropped ones. PCX sprites are never padded.
@@ -92,4 +92,26 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);
+    return SpriteOutcome::listed;
+}
+
+}  // namespace
+
+void runSpriteStatement(DriverState& state, SpriteSource kind) {
+    std::string name = readLetterWord(state);
+    std::string path;
+    const SpriteOutcome outcome = listSprite(state, kind, name, path);
+    if (state.lint == nullptr) return;
+    SpriteListing listing;
+    listing.outcome = outcome;
+    listing.kind = kind;
+    listing.name = name;
+    listing.path = path;
+    if (outcome == SpriteOutcome::listed) {
+        listing.slot = state.spriteCount - 1;
+        listing.path = state.tables.spritePath[listing.slot];
+        const SpriteRecord& record = state.tables.spriteTable[listing.slot];
+        listing.blank = record.wd == 0 || record.ht == 0;
+    }
+    state.lint->spriteListed(listing);
 }

@@ -133,6 +133,10 @@ bool fileExistsOnDisk(const char* path) {
     return stat(path, &st) == 0;
 }
 
+bool fileIsFolderOnDisk(const char* path) {
+    return usable(path) && filesys_detail::diskKind(path) == filesys_detail::DiskKind::directory;
+}
+
 bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     // Only a regular file is opened: a FIFO would block and a device may never end.

@@ -122,6 +122,9 @@ int32_t fileChangeFolder(const char* path);
 // Whether `path` names something on disk (stat succeeds). No archive, no message.
 bool fileExistsOnDisk(const char* path);
 
+// Whether `path` names a folder on disk (stat, links followed). No archive, no message.
+bool fileIsFolderOnDisk(const char* path);
+
 // Reads the whole regular file at `path` from disk into `bytes`, bypassing the archive and the
 // preload table. Returns false when it is not a regular file (a folder, FIFO, socket or device
 // is never opened) or cannot be opened; a read error part-way keeps the bytes read before it.

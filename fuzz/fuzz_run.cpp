@@ -1,8 +1,8 @@
-// libFuzzer target for a whole run: any bytes as a control file, through the statement loop and
-// the output stage, in a scratch folder that holds a small fixed set of sprites (TGA files of
-// several types, PCX files, files that do not load, folders named like sprites) and two info
-// files to read back. A run that reports success must have written an output that announces
-// the number of sprites in its table.
+// libFuzzer target for a whole run: any bytes as a control file, first through the lint (which
+// must write nothing), then through the statement loop and the output stage, in a scratch
+// folder that holds a small fixed set of sprites (TGA files of several types, PCX files, files
+// that do not load, folders named like sprites) and two info files to read back. A run that reports
+// success must have written an output that announces the number of sprites in its table.
 //
 // The process makes its scratch folder with mkdtemp and moves into it before the first input.
 // The file layer's confinement keeps every path of a run inside it: absolute paths and paths
@@ -33,6 +33,7 @@
 #include <utility>
 #include <vector>
 
+#include "driver/check.hpp"
 #include "driver/driver.hpp"
 #include "driver/driver_state.hpp"
 #include "filesys/file_layer.hpp"
@@ -321,6 +322,24 @@ void resetProcessState() {
     std::abort();
 }
 
+// A check run writes nothing: no folder gains an entry and every fixed file keeps its bytes.
+void checkNothingWritten() {
+    Scratch& s = scratch();
+    for (FixedDir& dir : s.dirs) {
+        rewinddir(dir.stream.get());
+        while (const dirent* entry = readdir(dir.stream.get())) {
+            const std::string_view name = entry->d_name;
+            if (name == "." || name == "..") continue;
+            if (std::find(dir.names.begin(), dir.names.end(), name) == dir.names.end()) {
+                fail("the check created", dir.path + "/" + std::string(name));
+            }
+        }
+    }
+    for (const FixedFile& file : s.files) {
+        if (!holds(file.path, file.bytes)) fail("the check changed", file.path);
+    }
+}
+
 // A complete output announces the sprites the table holds: "N sprites\n" for the info file
 // and the text header, the count word for the binary header.
 void checkOutput(int status) {
@@ -390,8 +409,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool ready = makeScratchFolder();
     if (!ready) fail("could not prepare the scratch folder", scratch().root);
     resetProcessState();
-    const int status = runControlTextWithOutput(
-        std::string_view(reinterpret_cast<const char*>(data), size), CONTROL_NAME);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // The lint reads the same text first and must leave the folder as it found it.
+    const int32_t checked = runCheckText(text, CONTROL_NAME);
+    if (checked != 0 && checked != 3) fail("unexpected check status", std::to_string(checked));
+    checkNothingWritten();
+    resetProcessState();
+    const int status = runControlTextWithOutput(text, CONTROL_NAME);
     checkOutput(status);
     restoreScratchFolder();
     return 0;
