@@ -27,21 +27,13 @@ namespace fs = std::filesystem;
 using testsupport::ChildLimits;
 using testsupport::ChildResult;
 using testsupport::ChildStdout;
+using testsupport::namesIn;
 
 const Picture kBox = boxPicture(8, 7, 2, 1, 6, 4);  // 6 x 4 visible
 const std::vector<uint8_t> kBoxPixels = rgbaBlock(kBox, 2, 1, 6, 4);
 const std::string kSheetControl = kHead + "BIN\nWriteOneFile sheet.bin\nTGA box\n";
 const std::vector<uint8_t> kSheet =
     concat({words({1, hashName("box"), 1, 1, 0, 0, 6, 4, 0}), kBoxPixels});
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // A single state letter from /proc/PID/stat: 'Z' once the process has exited.
 char processState(int pid) {

@@ -14,15 +14,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
+using testsupport::namesIn;
 
 bool writeAll(const ReplacingFile& file, const std::string& text) {
     return fileWrite(file.handle(), text.data(), static_cast<int32_t>(text.size())) ==

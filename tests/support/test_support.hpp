@@ -25,6 +25,9 @@ class TempDir {
 };
 
 std::vector<uint8_t> readFile(const std::string& path);
+
+// The names of the entries directly in `folder`, sorted: to show what a run left there.
+std::vector<std::string> namesIn(const std::string& folder);
 std::string readText(const std::string& path);
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 void writeText(const std::string& path, const std::string& text);
