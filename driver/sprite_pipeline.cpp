@@ -65,7 +65,7 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
     tables.spriteSource[slot] = kind;
 
     CroppedSprite sprite;
-    if (!loadCroppedSprite(path, kind, sprite)) {
+    if (!loadSpriteBox(path, kind, sprite)) {
         std::printf("Warning, couldn't load %s, skipping.\n", path.c_str());
         return;
     }
@@ -74,7 +74,7 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
     record.padding = state.padding;
     record.hotspotMethod = state.hotspotMethod;
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
-    if (!sprite.pixels) std::printf("WARNING!  Sprite %s is blank.\n", storedName.data());
+    if (sprite.wd == 0) std::printf("WARNING!  Sprite %s is blank.\n", storedName.data());
 
     // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
     // padded sides while the table keeps the cropped ones. PCX sprites are never padded.

@@ -1,0 +1,92 @@
+// The cropped pixels of a TGA file with a sprite fast path. Uncompressed files are decoded for
+// the box alone, straight from the file's rows; run-length files are decoded whole into a
+// reused block by the row decoders, and the box copied out.
+#include <algorithm>
+#include <cstring>
+
+#include "image/tga.hpp"
+#include "image/tga_convert.hpp"
+#include "image/tga_internal.hpp"
+#include "image/tga_sprite.hpp"
+
+namespace {
+
+constexpr size_t kFormat = 4;
+
+// One output row: the pixels of file row `fileRow`, columns from `left` on (in the upright
+// picture), `count` of them. Pixels the data does not reach are `zero`.
+template <class Conv>
+void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t stored,
+             uint32_t fileRow, uint32_t left, uint32_t count, uint8_t* out) {
+    const uint32_t w = layout.width;
+    const uint8_t* px = layout.file.data() + std::min(layout.pixelPos, layout.file.size());
+    const uint64_t rowStart = uint64_t{fileRow} * w;
+    if ((layout.descriptor & 0x10) == 0) {
+        const uint64_t first = rowStart + left;
+        const uint64_t have = first >= stored ? 0 : std::min<uint64_t>(count, stored - first);
+        const uint8_t* src = px + first * Conv::kBytes;
+        for (uint64_t j = 0; j < have; ++j, src += Conv::kBytes, out += kFormat) {
+            const uint32_t value = conv(src);
+            std::memcpy(out, &value, kFormat);
+        }
+        for (uint64_t j = have; j < count; ++j, out += kFormat) std::memcpy(out, &zero, kFormat);
+        return;
+    }
+    // Right to left: upright column x is file column w - 1 - x.
+    for (uint32_t j = 0; j < count; ++j, out += kFormat) {
+        const uint64_t index = rowStart + (w - 1 - (left + j));
+        const uint32_t value = index < stored ? conv(px + index * Conv::kBytes) : zero;
+        std::memcpy(out, &value, kFormat);
+    }
+}
+
+template <class Conv>
+void cropRaw(const TgaLayout& layout, const Conv& conv, const TgaBox& box, uint8_t* out) {
+    const size_t size = layout.file.size();
+    const size_t pos = std::min(layout.pixelPos, size);
+    const uint64_t stored =
+        std::min<uint64_t>((size - pos) / Conv::kBytes, uint64_t{layout.width} * layout.height);
+    const uint32_t zero = convertTgaValue(0, layout.depth, layout.alphaBits, 4, false);
+    const bool topDown = (layout.descriptor & 0x20) != 0;
+    const auto boxWidth = static_cast<uint32_t>(box.right - box.left + 1);
+    const size_t outStride = size_t{boxWidth} * kFormat;
+    for (int32_t y = box.top; y <= box.bottom; ++y, out += outStride) {
+        const auto upright = static_cast<uint32_t>(y);
+        const uint32_t fileRow = topDown ? upright : layout.height - 1 - upright;
+        cropRow(layout, conv, zero, stored, fileRow, static_cast<uint32_t>(box.left), boxWidth,
+                out);
+    }
+}
+
+bool cropRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out,
+                   ReusedBuffer& scratch) {
+    const size_t stride = size_t{layout.width} * kFormat;
+    uint8_t* picture = scratch.reserve(stride * layout.height);
+    if (picture == nullptr) return false;
+    if (!decodeTgaFast(layout, picture)) decodeTgaGeneric(layout, picture);
+    const size_t outStride = static_cast<size_t>(box.right - box.left + 1) * kFormat;
+    // The decoded picture is bottom row first.
+    for (int32_t y = box.top; y <= box.bottom; ++y, out += outStride) {
+        const size_t row = layout.height - 1 - static_cast<size_t>(y);
+        std::memcpy(out, picture + row * stride + static_cast<size_t>(box.left) * kFormat,
+                    outStride);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool cropTgaFast(std::span<const uint8_t> file, const TgaBox& box, uint8_t* out,
+                 ReusedBuffer& scratch) {
+    TgaLayout layout;
+    if (!tgaFastLayout(file, layout) || box.blank) return false;
+    if (layout.runLength) return cropRunLength(layout, box, out, scratch);
+    if (layout.depth == 24) {
+        cropRaw(layout, ConvBgr24{}, box, out);
+    } else if (layout.alphaBits == 0) {
+        cropRaw(layout, ConvBgrx32{}, box, out);
+    } else {
+        cropRaw(layout, ConvBgra32{tgaPremultiplyTable()}, box, out);
+    }
+    return true;
+}
