@@ -34,6 +34,10 @@ std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* he
 const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedBuffer& canvas,
                               int32_t* width, int32_t* height);
 
+// decodePcx into `canvas` (see loadPcxReusing).
+const uint8_t* decodePcxReusing(std::span<const uint8_t> file, const char* path,
+                                ReusedBuffer& canvas, int32_t* width, int32_t* height);
+
 // The same on a file image already in memory; `path` only names the file in messages.
 // loadPcx loads its file and calls this.
 std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,

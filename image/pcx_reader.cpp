@@ -85,6 +85,12 @@ std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* he
     return decodePcx({block.data(), static_cast<size_t>(loaded)}, path, width, height);
 }
 
+const uint8_t* decodePcxReusing(std::span<const uint8_t> file, const char* path,
+                                ReusedBuffer& canvas, int32_t* width, int32_t* height) {
+    return decodeWith(file, path, width, height,
+                      [&](size_t pixels) { return canvas.reserve(pixels); });
+}
+
 const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedBuffer& canvas,
                               int32_t* width, int32_t* height) {
     std::span<const uint8_t> bytes;
@@ -93,6 +99,5 @@ const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedB
         reportCannotOpen(path);
         return nullptr;
     }
-    return decodeWith(bytes, path, width, height,
-                      [&](size_t pixels) { return canvas.reserve(pixels); });
+    return decodePcxReusing(bytes, path, canvas, width, height);
 }

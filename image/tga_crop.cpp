@@ -3,6 +3,11 @@
 // reused block by the row decoders, and the box copied out.
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/tga.hpp"
 #include "image/tga_convert.hpp"
@@ -12,6 +17,51 @@
 namespace {
 
 constexpr size_t kFormat = 4;
+
+// Converts `count` stored 32-bit pixels of one row. Four pixels at a time where all four are
+// opaque (blue and red swapped, nothing else changes) or all four have alpha 0 (all zero, which
+// is what premultiplying gives); any other group goes pixel by pixel through `conv`.
+template <class Conv>
+void convertRow32(const uint8_t* src, size_t count, uint8_t* out, const Conv& conv) {
+    constexpr bool kHasAlpha = std::is_same_v<Conv, ConvBgra32>;
+    size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
+    const __m128i greenMask = _mm_set1_epi32(0x0000FF00);
+    const __m128i lowMask = _mm_set1_epi32(0x000000FF);
+    for (; i + 4 <= count; i += 4) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
+        const __m128i alpha = _mm_and_si128(v, alphaMask);
+        bool opaque = true;
+        if constexpr (kHasAlpha) {
+            const int full = _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask));
+            if (full != 0xFFFF) {
+                opaque = false;
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) == 0xFFFF) {
+                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), _mm_setzero_si128());
+                    continue;
+                }
+            }
+        }
+        if (opaque) {
+            const __m128i red = _mm_and_si128(_mm_srli_epi32(v, 16), lowMask);
+            const __m128i blue = _mm_slli_epi32(_mm_and_si128(v, lowMask), 16);
+            const __m128i rgba = _mm_or_si128(_mm_or_si128(red, blue),
+                                              _mm_or_si128(_mm_and_si128(v, greenMask), alphaMask));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i * 4), rgba);
+            continue;
+        }
+        for (size_t k = i; k < i + 4; ++k) {
+            const uint32_t value = conv(src + k * 4);
+            std::memcpy(out + k * 4, &value, kFormat);
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        const uint32_t value = conv(src + i * 4);
+        std::memcpy(out + i * 4, &value, kFormat);
+    }
+}
 
 // One output row: the pixels of file row `fileRow`, columns from `left` on (in the upright
 // picture), `count` of them. Pixels the data does not reach are `zero`.
@@ -25,9 +75,14 @@ void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t 
         const uint64_t first = rowStart + left;
         const uint64_t have = first >= stored ? 0 : std::min<uint64_t>(count, stored - first);
         const uint8_t* src = px + first * Conv::kBytes;
-        for (uint64_t j = 0; j < have; ++j, src += Conv::kBytes, out += kFormat) {
-            const uint32_t value = conv(src);
-            std::memcpy(out, &value, kFormat);
+        if constexpr (Conv::kBytes == 4) {
+            convertRow32(src, have, out, conv);
+            out += have * kFormat;
+        } else {
+            for (uint64_t j = 0; j < have; ++j, src += Conv::kBytes, out += kFormat) {
+                const uint32_t value = conv(src);
+                std::memcpy(out, &value, kFormat);
+            }
         }
         for (uint64_t j = have; j < count; ++j, out += kFormat) std::memcpy(out, &zero, kFormat);
         return;
