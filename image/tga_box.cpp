@@ -33,6 +33,31 @@ bool anyAlpha(const uint8_t* p, size_t count) {
     return false;
 }
 
+// The first of pixels [from, to) of a row with a non-zero alpha, or `to`; four pixels are
+// tested at once where the row allows.
+uint32_t firstVisible(const uint8_t* row, uint32_t from, uint32_t to) {
+    uint32_t c = from;
+    for (; c + 4 <= to; c += 4) {
+        uint64_t words[2];
+        std::memcpy(words, row + size_t{c} * 4, sizeof words);
+        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+    }
+    while (c < to && row[size_t{c} * 4 + 3] == 0) ++c;
+    return c;
+}
+
+// One past the last of pixels [from, to) with a non-zero alpha, or `from`.
+uint32_t endOfVisible(const uint8_t* row, uint32_t from, uint32_t to) {
+    uint32_t e = to;
+    for (; e >= from + 4; e -= 4) {
+        uint64_t words[2];
+        std::memcpy(words, row + size_t{e - 4} * 4, sizeof words);
+        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+    }
+    while (e > from && row[size_t{e - 1} * 4 + 3] == 0) --e;
+    return e;
+}
+
 // The box in file order (file row 0 first, file column 0 first), grown pixel by pixel.
 struct FileBox {
     uint32_t minRow = UINT32_MAX;
@@ -63,7 +88,6 @@ FileBox rawBox(const TgaLayout& layout) {
         return first >= stored ? 0 : static_cast<uint32_t>(std::min<uint64_t>(w, stored - first));
     };
     auto rowPixels = [&](uint32_t r) { return px + size_t{r} * w * 4; };
-    auto visible = [&](uint32_t r, uint32_t c) { return rowPixels(r)[size_t{c} * 4 + 3] != 0; };
 
     FileBox box;
     uint32_t first = 0;
@@ -77,13 +101,15 @@ FileBox rawBox(const TgaLayout& layout) {
     for (uint32_t r = first; r <= last; ++r) {
         const uint32_t n = present(r);
         if (n == 0) break;  // the data ended: every later row is transparent
-        uint32_t c = 0;
+        const uint8_t* row = rowPixels(r);
         const uint32_t leftEnd = std::min(left, n);
-        while (c < leftEnd && !visible(r, c)) ++c;
-        if (c < leftEnd) left = c;  // the first row holds a visible pixel, so left < w after it
-        uint32_t e = n;
-        while (e > right + 1 && !visible(r, e - 1)) --e;
-        if (e > right + 1) right = e - 1;
+        // The first row holds a visible pixel, so left < w after it.
+        const uint32_t c = firstVisible(row, 0, leftEnd);
+        if (c < leftEnd) left = c;
+        if (n > right + 1) {
+            const uint32_t e = endOfVisible(row, right + 1, n);
+            if (e > right + 1) right = e - 1;
+        }
     }
     box.minRow = first;
     box.maxRow = last;
@@ -93,7 +119,8 @@ FileBox rawBox(const TgaLayout& layout) {
 }
 
 // Run-length 32-bit with alpha: the packets are walked as the decoder walks them, and every
-// run or literal with a non-zero alpha grows the box.
+// run or literal with a non-zero alpha grows the box. A literal packet is taken a row piece at
+// a time: only its first and last visible pixels count.
 FileBox runLengthBox(const TgaLayout& layout) {
     const uint32_t w = layout.width;
     const uint8_t* data = layout.file.data();
@@ -103,32 +130,46 @@ FileBox runLengthBox(const TgaLayout& layout) {
     uint32_t row = 0;
     uint32_t col = 0;
     FileBox box;
-    auto advance = [&](uint32_t n) {
-        col += n;
-        row += col / w;
-        col %= w;
-    };
     while (remaining > 0 && pos < size) {
         const uint32_t header = data[pos++];
         const uint32_t n = std::min((header & 0x7F) + 1, remaining);
         if ((header & 0x80) != 0) {
             if (size - pos < 4) break;  // the value cannot be read: 0, as is all that follows
-            if (data[pos + 3] != 0) {
-                if (col + n <= w) {
-                    box.add(row, col, col + n - 1);
-                } else {  // across a row end: both ends of a row are reached
-                    box.add(row, 0, w - 1);
-                    box.add(row + (col + n - 1) / w, 0, w - 1);
-                }
-            }
+            const bool visible = data[pos + 3] != 0;
             pos += 4;
-            advance(n);
+            if (col + n <= w) {
+                if (visible) box.add(row, col, col + n - 1);
+                col += n;
+                if (col == w) {
+                    col = 0;
+                    ++row;
+                }
+            } else {
+                const uint32_t lastRow = row + (col + n - 1) / w;
+                if (visible) {  // across a row end: both ends of a row are reached
+                    box.add(row, 0, w - 1);
+                    box.add(lastRow, 0, w - 1);
+                }
+                const uint32_t end = col + n;
+                row += end / w;
+                col = end % w;
+            }
         } else {
             const size_t whole = (size - pos) / 4;
             const uint32_t k = whole < n ? static_cast<uint32_t>(whole) : n;
-            for (uint32_t j = 0; j < k; ++j) {
-                if (data[pos + size_t{j} * 4 + 3] != 0) box.add(row, col, col);
-                if (++col == w) {
+            const uint8_t* alpha = data + pos + 3;
+            for (uint32_t j = 0; j < k;) {
+                const uint32_t piece = std::min(k - j, w - col);
+                uint32_t first = 0;
+                while (first < piece && alpha[size_t{j + first} * 4] == 0) ++first;
+                if (first < piece) {
+                    uint32_t last = piece - 1;
+                    while (alpha[size_t{j + last} * 4] == 0) --last;
+                    box.add(row, col + first, col + last);
+                }
+                j += piece;
+                col += piece;
+                if (col == w) {
                     col = 0;
                     ++row;
                 }
