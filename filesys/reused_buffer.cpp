@@ -6,9 +6,10 @@
 
 uint8_t* ReusedBuffer::reserve(size_t count) {
     if (count <= capacity_) return bytes_.get();
-    // Doubling from a floor, so a run of growing files reallocates only a few times (each new
-    // block faults its pages in afresh); the old bytes are not kept, the new ones not cleared.
-    constexpr size_t kFloor = size_t{64} << 10;
+    // Doubling from a floor, so a run of growing files reallocates only a few times: each new
+    // block faults its pages in afresh. Pages never touched cost nothing, so the floor is
+    // generous. The old bytes are not kept, the new ones not cleared.
+    constexpr size_t kFloor = size_t{2} << 20;
     size_t grown = capacity_ < kFloor / 2 ? kFloor : capacity_ * 2;
     size_t wanted = count > grown ? count : grown;
     bytes_.reset();
