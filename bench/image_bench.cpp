@@ -389,8 +389,8 @@ void registerAll() {
             {"fastCrop/", SpriteRoad::FastCrop},
         };
         for (const auto& [prefix, road] : roads) {
-            benchmark::RegisterBenchmark((std::string(prefix) + v.name).c_str(), spriteRoad,
-                                         v.path, road);
+            benchmark::RegisterBenchmark((std::string(prefix) + v.name).c_str(), spriteRoad, v.path,
+                                         road);
         }
     }
 }

@@ -87,14 +87,19 @@ FileBox rawBox(const TgaLayout& layout) {
         const uint64_t first = uint64_t{r} * w;
         return first >= stored ? 0 : static_cast<uint32_t>(std::min<uint64_t>(w, stored - first));
     };
+    // Only rows the data reaches are addressed.
     auto rowPixels = [&](uint32_t r) { return px + size_t{r} * w * 4; };
+    auto rowVisible = [&](uint32_t r) {
+        const uint32_t n = present(r);
+        return n != 0 && anyAlpha(rowPixels(r), n);
+    };
 
     FileBox box;
     uint32_t first = 0;
-    while (first < h && !anyAlpha(rowPixels(first), present(first))) ++first;
+    while (first < h && !rowVisible(first)) ++first;
     if (first == h) return box;
     uint32_t last = h - 1;
-    while (last > first && !anyAlpha(rowPixels(last), present(last))) --last;
+    while (last > first && !rowVisible(last)) --last;
 
     uint32_t left = w;  // columns [left, right] are known to hold a visible pixel
     uint32_t right = 0;

@@ -74,7 +74,7 @@ void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t 
     if ((layout.descriptor & 0x10) == 0) {
         const uint64_t first = rowStart + left;
         const uint64_t have = first >= stored ? 0 : std::min<uint64_t>(count, stored - first);
-        const uint8_t* src = px + first * Conv::kBytes;
+        const uint8_t* src = have > 0 ? px + first * Conv::kBytes : px;
         if constexpr (Conv::kBytes == 4) {
             convertRow32(src, have, out, conv);
             out += have * kFormat;

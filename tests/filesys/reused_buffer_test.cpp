@@ -96,8 +96,7 @@ TEST_F(ReusedReads, LoadFindsPreloadedDiskAndArchivedFilesWithTheLinesOfFileLoad
         // The allocating form is the reference for the result and the lines.
         FileBlock block;
         int32_t expected = -9;
-        const std::string expectedLines =
-            captured([&] { expected = fileLoad(c.name, block); });
+        const std::string expectedLines = captured([&] { expected = fileLoad(c.name, block); });
         EXPECT_EQ(result, c.result) << c.name;
         EXPECT_EQ(result, expected) << c.name;
         EXPECT_EQ(text(bytes), c.bytes) << c.name;

@@ -164,22 +164,29 @@ std::vector<Generated> generatedTgaFiles() {
                             h.firstEntry = static_cast<uint16_t>(rng() % 3);
                             h.mapLength = static_cast<uint16_t>(1 + rng() % 20);
                             Bytes map(size_t{h.mapLength} * h.entrySize / 8);
-                            for (auto& b : map) b = static_cast<uint8_t>(rng() % 3 == 0 ? 0 : rng());
+                            for (auto& b : map)
+                                b = static_cast<uint8_t>(rng() % 3 == 0 ? 0 : rng());
                             rest.insert(rest.end(), map.begin(), map.end());
                         }
                         const uint32_t w = h.width;
                         const uint32_t ht = h.height;
                         const uint32_t x0 = rng() % w, y0 = rng() % ht;
-                        PixelMaker maker{rng, w, ht, depth, x0, x0 + roll(rng, w - x0),
-                                         y0, y0 + roll(rng, ht - y0), rng() % 5 == 0};
+                        PixelMaker maker{rng,
+                                         w,
+                                         ht,
+                                         depth,
+                                         x0,
+                                         x0 + roll(rng, w - x0),
+                                         y0,
+                                         y0 + roll(rng, ht - y0),
+                                         rng() % 5 == 0};
                         Bytes pixels = pixelStream(maker, type >= 9);
                         rest.insert(rest.end(), pixels.begin(), pixels.end());
                         const Bytes file = tgatest::tgaFile(h, rest);
-                        const std::string name = "type" + std::to_string(type) + " depth" +
-                                                 std::to_string(depth) + " descriptor" +
-                                                 std::to_string(h.descriptor) + " map" +
-                                                 std::to_string(mapType) + " id" +
-                                                 std::to_string(id);
+                        const std::string name =
+                            "type" + std::to_string(type) + " depth" + std::to_string(depth) +
+                            " descriptor" + std::to_string(h.descriptor) + " map" +
+                            std::to_string(mapType) + " id" + std::to_string(id);
                         // The whole file, and cuts from inside the header to the last byte.
                         const size_t step = 1 + file.size() / 23;
                         for (size_t cut = 0; cut < file.size(); cut += step) {
@@ -220,8 +227,11 @@ TEST(TgaSpriteFastPath, AgreesOnLargerSpritesOfEveryOrigin) {
                 h.width = static_cast<uint16_t>(20 + rng() % 60);
                 h.height = static_cast<uint16_t>(10 + rng() % 40);
                 const uint32_t x0 = rng() % h.width, y0 = rng() % h.height;
-                PixelMaker maker{rng, h.width, h.height, 32, x0, x0 + roll(rng, h.width - x0),
-                                 y0, y0 + roll(rng, h.height - y0), false};
+                PixelMaker maker{rng,      h.width,
+                                 h.height, 32,
+                                 x0,       x0 + roll(rng, h.width - x0),
+                                 y0,       y0 + roll(rng, h.height - y0),
+                                 false};
                 const Bytes file = tgatest::tgaFile(h, pixelStream(maker, type == 10));
                 const std::string name = "type" + std::to_string(type) + " origin" +
                                          std::to_string(origin) + " trial" + std::to_string(trial);
@@ -239,9 +249,9 @@ TEST(TgaSpriteFastPath, ClaimsExactlyTheCommonLayouts) {
         bool fast;
     };
     const Case cases[] = {
-        {0, 2, 32, true},   {0, 10, 32, true}, {0, 2, 24, true},  {0, 10, 24, true},
-        {1, 2, 32, false},  {0, 2, 16, false}, {0, 3, 8, false},  {0, 1, 8, false},
-        {0, 11, 8, false},  {0, 2, 31, false}, {0, 0, 32, false}, {0, 9, 8, false},
+        {0, 2, 32, true},  {0, 10, 32, true}, {0, 2, 24, true},  {0, 10, 24, true},
+        {1, 2, 32, false}, {0, 2, 16, false}, {0, 3, 8, false},  {0, 1, 8, false},
+        {0, 11, 8, false}, {0, 2, 31, false}, {0, 0, 32, false}, {0, 9, 8, false},
     };
     for (const Case& c : cases) {
         tgatest::Header h;
