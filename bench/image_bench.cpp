@@ -13,6 +13,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <unistd.h>
@@ -20,6 +21,8 @@
 #include "filesys/file_layer.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
+#include "image/tga_sprite.hpp"
+#include "sprite/crop.hpp"
 
 #ifdef SPRITEBAKE_HAVE_STB
 #include <stb_image.h>
@@ -298,6 +301,44 @@ void loadPcxFile(benchmark::State& state) {
     state.SetBytesProcessed(bytes);
 }
 
+// The sprite road on a file already in memory: today's decode and crop, the box alone from the
+// file's bytes, and the box with the cropped pixels into reused blocks. Counted in bytes of
+// the whole picture, as loadTga is.
+enum class SpriteRoad { DecodeAndCrop, FastBox, FastCrop };
+
+void spriteRoad(benchmark::State& state, const std::string Files::*which, SpriteRoad road) {
+    Bytes file;
+    Files::check(fileReadDisk((files().*which).c_str(), file), files().*which);
+    ReusedBuffer out;
+    ReusedBuffer scratch;
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        int32_t w = 0, h = 0, wd = 0, ht = 0;
+        if (road == SpriteRoad::DecodeAndCrop) {
+            auto picture = decodeTga(file, &w, &h, 4);
+            auto cropped = cropRgba(picture.get(), w, h, &wd, &ht);
+            benchmark::DoNotOptimize(cropped.get());
+        } else {
+            TgaBox box;
+            if (!findTgaBox(file, box)) {
+                state.SkipWithError("no fast path for this file");
+                return;
+            }
+            w = box.width;
+            h = box.height;
+            if (road == SpriteRoad::FastCrop && !box.blank) {
+                const size_t size = size_t(box.right - box.left + 1) * (box.bottom - box.top + 1);
+                uint8_t* block = out.reserve(size * 4);
+                cropTgaFast(file, box, block, scratch);
+                benchmark::DoNotOptimize(block);
+            }
+            benchmark::DoNotOptimize(box);
+        }
+        bytes += int64_t{w} * h * 4;
+    }
+    state.SetBytesProcessed(bytes);
+}
+
 #ifdef SPRITEBAKE_HAVE_STB
 void stbLoadFile(benchmark::State& state, const std::string Files::*which) {
     const std::string& path = files().*which;
@@ -340,6 +381,18 @@ void registerAll() {
 #endif
     }
     benchmark::RegisterBenchmark("loadPcx/pcx8", loadPcxFile);
+    const Variant fastVariants[] = {kVariants[0], kVariants[1], kVariants[2]};
+    for (const Variant& v : fastVariants) {
+        const std::pair<const char*, SpriteRoad> roads[] = {
+            {"decodeAndCrop/", SpriteRoad::DecodeAndCrop},
+            {"fastBox/", SpriteRoad::FastBox},
+            {"fastCrop/", SpriteRoad::FastCrop},
+        };
+        for (const auto& [prefix, road] : roads) {
+            benchmark::RegisterBenchmark((std::string(prefix) + v.name).c_str(), spriteRoad, v.path,
+                                         road);
+        }
+    }
 }
 
 }  // namespace

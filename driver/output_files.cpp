@@ -82,7 +82,7 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
             const uint8_t blank = kind == SOURCE_TGA ? BLANK_TGA_BYTE : BLANK_PCX_BYTE;
             if (!sink.appendRepeated(blank, blockSize)) return false;
         } else if (sprite.pixels && blockSize > 0) {
-            if (!sink.append(std::span<const uint8_t>(sprite.pixels.get(), blockSize))) {
+            if (!sink.append(std::span<const uint8_t>(sprite.pixels, blockSize))) {
                 return false;
             }
         }

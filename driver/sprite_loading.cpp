@@ -1,30 +1,127 @@
 #include "driver/sprite_loading.hpp"
 
+#include <cstring>
+#include <span>
+
+#include "filesys/file_layer.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
+#include "image/tga_sprite.hpp"
 #include "sprite/crop.hpp"
 
 namespace {
 
 constexpr uint8_t TRANSPARENT_INDEX = 255;
+constexpr size_t TGA_PIXEL_BYTES = 4;
+
+// Blocks above this size give their memory back after the load.
+constexpr size_t KEPT_BYTES = size_t{16} << 20;
+
+// The blocks kept from sprite to sprite: a fresh block per load costs more in page faults than
+// the work on it.
+struct ReusedBlocks {
+    ReusedBuffer file;     // the source file's bytes
+    ReusedBuffer picture;  // a whole decoded picture, where one is needed
+    ReusedBuffer cropped;  // the cropped pixels handed to the caller
+    void trim() {
+        for (ReusedBuffer* b : {&file, &picture, &cropped}) {
+            if (b->capacity() > KEPT_BYTES) b->release();
+        }
+    }
+};
+
+ReusedBlocks& reused() {
+    static ReusedBlocks blocks;
+    return blocks;
+}
+
+// The crop offsets as cropping the decoded picture leaves them.
+void setCropOffsets(const TgaBox& box) {
+    if (box.blank) {
+        cropTop = box.height;
+        cropBottom = 0;
+        cropLeft = box.width;
+        cropRight = 0;
+        return;
+    }
+    cropTop = box.top;
+    cropBottom = box.height - 1 - box.top;  // the row in the bottom-row-first picture
+    cropLeft = box.left;
+    cropRight = box.right;
+}
+
+// Today's decoding and cropping, for every file without a fast path.
+bool loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, CroppedSprite& sprite) {
+    std::unique_ptr<uint8_t[]> picture = decodeTga(bytes, &sprite.width, &sprite.height, 4);
+    if (!picture) return false;
+    sprite.owned = cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
+    if (withPixels) sprite.pixels = sprite.owned.get();
+    return true;
+}
+
+bool loadTgaSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    ReusedBlocks& blocks = reused();
+    std::span<const uint8_t> bytes;
+    if (!fileReadDisk(path.c_str(), blocks.file, bytes)) return false;
+    TgaBox box;
+    if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
+    setCropOffsets(box);
+    sprite.width = box.width;
+    sprite.height = box.height;
+    if (box.blank) return true;
+    const int32_t wd = box.right - box.left + 1;
+    const int32_t ht = box.bottom - box.top + 1;
+    if (withPixels) {
+        const size_t bytesOut = static_cast<size_t>(wd) * static_cast<size_t>(ht) * TGA_PIXEL_BYTES;
+        uint8_t* out = blocks.cropped.reserve(bytesOut);
+        // No memory: as a failed allocation of the crop, a 0 x 0 sprite.
+        if (out == nullptr || !cropTgaFast(bytes, box, out, blocks.picture)) return true;
+        sprite.pixels = out;
+    }
+    sprite.wd = wd;
+    sprite.ht = ht;
+    return true;
+}
+
+bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    ReusedBlocks& blocks = reused();
+    const uint8_t* picture =
+        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return false;
+    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) return true;
+    const int32_t wd = cropRight - cropLeft + 1;
+    const int32_t ht = cropBottom - cropTop + 1;
+    if (withPixels) {
+        const size_t stride = static_cast<size_t>(sprite.width);
+        const size_t outStride = static_cast<size_t>(wd);
+        uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
+        if (out == nullptr) return true;
+        const uint8_t* src =
+            picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
+        for (int32_t i = 0; i < ht; ++i, src += stride) {
+            std::memcpy(out + static_cast<size_t>(i) * outStride, src, outStride);
+        }
+        sprite.pixels = out;
+    }
+    sprite.wd = wd;
+    sprite.ht = ht;
+    return true;
+}
+
+bool loadSprite(const std::string& path, int32_t kind, bool withPixels, CroppedSprite& sprite) {
+    sprite = CroppedSprite{};
+    const bool loaded = kind == SOURCE_TGA ? loadTgaSprite(path, withPixels, sprite)
+                                           : loadPcxSprite(path, withPixels, sprite);
+    reused().trim();
+    return loaded;
+}
 
 }  // namespace
 
 bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite) {
-    sprite = CroppedSprite{};
-    std::unique_ptr<uint8_t[]> picture;
-    if (kind == SOURCE_TGA) {
-        picture = loadTga(path.c_str(), &sprite.width, &sprite.height, 4);
-    } else {
-        picture = loadPcx(path.c_str(), &sprite.width, &sprite.height);
-    }
-    if (!picture) return false;
-    if (kind == SOURCE_TGA) {
-        sprite.pixels =
-            cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
-    } else {
-        sprite.pixels = cropIndexed(picture.get(), sprite.width, sprite.height, &sprite.wd,
-                                    &sprite.ht, TRANSPARENT_INDEX);
-    }
-    return true;
+    return loadSprite(path, kind, true, sprite);
+}
+
+bool loadSpriteBox(const std::string& path, int32_t kind, CroppedSprite& sprite) {
+    return loadSprite(path, kind, false, sprite);
 }

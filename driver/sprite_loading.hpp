@@ -13,7 +13,10 @@ struct CroppedSprite {
     int32_t height = 0;
     int32_t wd = 0;  // the cropped sides, 0 x 0 for a blank picture
     int32_t ht = 0;
-    std::unique_ptr<uint8_t[]> pixels;  // wd x ht pixels, top row first; null when blank
+    // wd x ht pixels, top row first; null when blank or when only the box was asked for. Valid
+    // until the next load: the block is reused from sprite to sprite.
+    const uint8_t* pixels = nullptr;
+    std::unique_ptr<uint8_t[]> owned;  // the block, when it is not the reused one
 };
 
 // Bytes a pixel of the cropped image: 4 (red, green, blue, alpha) for TGA, 1 palette index for
@@ -26,3 +29,7 @@ inline int32_t bytesPerPixel(int32_t kind) {
 // crops it, leaving cropLeft and cropTop for the caller. Returns false when the file does not
 // load; the PCX reader and the file layer have then printed their own lines.
 bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
+
+// The same without the pixels: the sides, the cropped sides and the crop offsets, with the
+// same lines printed.
+bool loadSpriteBox(const std::string& path, int32_t kind, CroppedSprite& sprite);

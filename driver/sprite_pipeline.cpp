@@ -66,7 +66,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     tables.spriteSource[slot] = kind;
 
     CroppedSprite sprite;
-    if (!loadCroppedSprite(path, kind, sprite)) {
+    if (!loadSpriteBox(path, kind, sprite)) {
         runMessage(state, "Warning, couldn't load %s, skipping.\n", path.c_str());
         return SpriteOutcome::notLoaded;
     }
@@ -75,7 +75,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     record.padding = state.padding;
     record.hotspotMethod = state.hotspotMethod;
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
-    if (!sprite.pixels) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
+    if (sprite.wd == 0) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
 
     // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
     // padded sides while the table keeps the cropped ones. PCX sprites are never padded.

@@ -164,6 +164,34 @@ bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
     return true;
 }
 
+bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes) {
+    bytes = {};
+    // The same checks as above with one fstat: stat before the open, fstat after it, regular
+    // files only, so a FIFO or device is never opened and one swapped in is never read.
+    if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
+    int fd;
+    do {
+        fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return false;
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
+        close(fd);
+        return false;
+    }
+    const auto size = static_cast<int32_t>(st.st_size);
+    uint8_t* dst = buffer.reserve(size > 0 ? static_cast<size_t>(size) : 1);
+    if (dst == nullptr) {
+        close(fd);
+        return false;
+    }
+    int32_t got = 0;
+    filesys_detail::readFully(fd, dst, size, &got);
+    close(fd);
+    bytes = {dst, static_cast<size_t>(got)};
+    return true;
+}
+
 bool fileIsRegular(int32_t handle) {
     struct stat st;
     return fstat(handle, &st) == 0 && S_ISREG(st.st_mode);

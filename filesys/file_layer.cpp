@@ -41,9 +41,10 @@ const char* formatText(char (&local)[1000], std::unique_ptr<char[]>& big, size_t
 }
 
 // fileLoad's steps after the preload table: open, measure, allocate or check the caller's
-// buffer, read. Exactly one of `owned` and `buffer` is used.
+// buffer, read. Exactly one of `owned`, `reused` and `buffer` is used.
 int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8_t* buffer,
-                      int32_t bufferSize) {
+                      int32_t bufferSize, ReusedBuffer* reused = nullptr,
+                      std::span<const uint8_t>* bytes = nullptr) {
     // A FIFO, socket or device on disk is never opened; it fails as a directory does (its
     // read fails), silently, and hides the archive as any file on disk does.
     if (filesys_detail::diskKind(name) == filesys_detail::DiskKind::special) {
@@ -76,6 +77,13 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
             return 0;
         }
         dst = owned->get();
+    } else if (reused != nullptr) {
+        dst = reused->reserve(size > 0 ? static_cast<size_t>(size) : 1);
+        if (dst == nullptr) {
+            printf("loadFile failed to alloc for %s, load skipped.\n", shown(name));
+            fileClose(h);
+            return 0;
+        }
     } else if (bufferSize < size) {
         printf("Buffer passed to fileLoad too small for %s, load skipped.\n", shown(name));
         fileClose(h);
@@ -84,6 +92,7 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
     int32_t got = 0;
     bool ok = filesys_detail::readFully(h, dst, size, &got);
     fileClose(h);
+    if (bytes != nullptr && ok && got > 0) *bytes = {dst, static_cast<size_t>(got)};
     return ok ? got : -1;
 }
 
@@ -165,6 +174,17 @@ int32_t fileLoad(const char* name, FileBlock& block) {
     int32_t result = loadFromStore(name, &owned, nullptr, 0);
     if (owned) block.own(std::move(owned));
     return result;
+}
+
+int32_t fileLoad(const char* name, ReusedBuffer& buffer, std::span<const uint8_t>& bytes) {
+    bytes = {};
+    if (initialised) {
+        if (const PreloadEntry* entry = filesys_detail::preloadFind(name)) {
+            if (entry->size > 0) bytes = {entry->data.get(), static_cast<size_t>(entry->size)};
+            return entry->size;
+        }
+    }
+    return loadFromStore(name, nullptr, nullptr, 0, &buffer, &bytes);
 }
 
 int32_t fileLoad(const char* name, uint8_t* buffer, int32_t bufferSize) {

@@ -40,6 +40,23 @@ class FileBlock {
     const uint8_t* view_ = nullptr;
 };
 
+// A block of bytes reused from load to load: grown when a load needs more, never cleared.
+class ReusedBuffer {
+  public:
+    // A block of at least `count` bytes (its earlier contents lost when it grows), or null
+    // when there is no memory for it.
+    uint8_t* reserve(size_t count);
+    // Gives the memory back.
+    void release();
+    const uint8_t* data() const { return bytes_.get(); }
+    uint8_t* data() { return bytes_.get(); }
+    size_t capacity() const { return capacity_; }
+
+  private:
+    std::unique_ptr<uint8_t[]> bytes_;
+    size_t capacity_ = 0;
+};
+
 // One file to preload. The caller fills `name`; the layer fills the rest. The list ends with an
 // entry whose name is the empty string, and must outlive the layer's use.
 struct PreloadEntry {
@@ -89,6 +106,11 @@ void fileLength(const char* name, int32_t handle, int32_t* size, int32_t* unpack
 // read's own -1 when the read fails.
 int32_t fileLoad(const char* name, FileBlock& block);
 
+// Whole-file load, reusing form: as the allocating form, except that the bytes go into `buffer`
+// (grown when needed) and `bytes` receives where they are: in `buffer`, or a preloaded file's
+// block. `bytes` is empty unless the result is 1 or more.
+int32_t fileLoad(const char* name, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
+
 // Whole-file load into the caller's buffer of bufferSize bytes (bufferSize > 0). A null buffer
 // counts as bufferSize 0, so any file or preloaded entry of 1 byte or more is "too small" for it
 // (this form cannot hand back the table's block). Never reads more than bufferSize bytes.
@@ -130,6 +152,10 @@ bool fileIsFolderOnDisk(const char* path);
 // is never opened) or cannot be opened; a read error part-way keeps the bytes read before it.
 // Prints nothing.
 bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
+
+// The same into a reused buffer: `bytes` receives the bytes read (inside `buffer`); empty when
+// the result is false.
+bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
 
 // Whether the open handle is a regular file (fstat), so a failed output may be removed.
 bool fileIsRegular(int32_t handle);

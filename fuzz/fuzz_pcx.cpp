@@ -1,7 +1,10 @@
 // libFuzzer target for the PCX reader: decodes any bytes as a PCX file image, and checks the
 // fast decoder against the plain byte-at-a-time one. Inputs whose header claims more than
+// 2^20 pixels are passed over. The sprite road's reused canvas and box (decodePcxReusing,
+// findCropIndexed) are checked against the allocating decode and cropIndexed. Inputs over
 // 2^20 pixels are passed over: the size bound itself has unit tests, and filling huge
 // images would only slow the search down.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +12,7 @@
 #include <vector>
 
 #include "image/pcx.hpp"
+#include "sprite/crop.hpp"
 #include "tests/image/pcx_reference.hpp"
 
 namespace {
@@ -70,5 +74,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> again(pixels, 0xA5);
     if (decodePcxImage(again.data(), file, width, height) != expectedResult) std::abort();
     if (again != expected) std::abort();
+
+    // The sprite road: a canvas kept between inputs, then the box alone.
+    static ReusedBuffer canvas;
+    int32_t reusedWidth = -7;
+    int32_t reusedHeight = -7;
+    const uint8_t* reused = decodePcxReusing(file, "fuzz.pcx", canvas, &reusedWidth, &reusedHeight);
+    if (reused == nullptr || reusedWidth != width || reusedHeight != height) std::abort();
+    if (!std::equal(expected.begin(), expected.end(), reused)) std::abort();
+    int32_t wd = 0;
+    int32_t ht = 0;
+    const bool visible = cropIndexed(image.get(), width, height, &wd, &ht, 255) != nullptr;
+    const int32_t box[4] = {cropTop, cropBottom, cropLeft, cropRight};
+    if (findCropIndexed(reused, width, height, 255) != visible) std::abort();
+    const int32_t found[4] = {cropTop, cropBottom, cropLeft, cropRight};
+    if (!std::equal(box, box + 4, found)) std::abort();
     return 0;
 }

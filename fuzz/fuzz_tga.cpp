@@ -1,6 +1,7 @@
 // libFuzzer target for the TGA reader: decodes any bytes as a TGA file image (formats 3 and 4),
 // and checks the fast decoders against the per-pixel decoding (same result, same sides, same
-// last-error code). Inputs whose header claims more than 2^20 pixels are passed
+// last-error code), and the sprite fast paths (findTgaBox, cropTgaFast) against the decode
+// followed by cropRgba. Inputs whose header claims more than 2^20 pixels are passed
 // over: the size bound itself has unit tests, and filling huge images would only slow the
 // search down.
 #include <cstdint>
@@ -12,6 +13,8 @@
 
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
+#include "image/tga_sprite.hpp"
+#include "sprite/crop.hpp"
 
 namespace {
 
@@ -38,6 +41,31 @@ Result run(std::span<const uint8_t> file, uint32_t format, TgaDecodePath path) {
                                           : decodeTgaWith(file, &r.width, &r.height, format, path);
     r.code = tgaLastError();
     return r;
+}
+
+// The box and the cropped pixels of the sprite fast path must be those of the decode and crop.
+void checkSpriteFastPath(std::span<const uint8_t> file) {
+    TgaBox box;
+    if (!findTgaBox(file, box)) return;
+    int32_t width = 0;
+    int32_t height = 0;
+    std::unique_ptr<uint8_t[]> picture = decodeTga(file, &width, &height, 4);
+    if (!picture || width != box.width || height != box.height) std::abort();
+    int32_t wd = 0;
+    int32_t ht = 0;
+    std::unique_ptr<uint8_t[]> cropped = cropRgba(picture.get(), width, height, &wd, &ht);
+    if ((cropped == nullptr) != box.blank) std::abort();
+    if (box.blank) return;
+    if (cropLeft != box.left || cropTop != box.top || box.right - box.left + 1 != wd ||
+        box.bottom - box.top + 1 != ht) {
+        std::abort();
+    }
+    static ReusedBuffer out;
+    static ReusedBuffer scratch;
+    const size_t bytes = static_cast<size_t>(wd) * static_cast<size_t>(ht) * 4;
+    uint8_t* block = out.reserve(bytes);
+    if (block == nullptr || !cropTgaFast(file, box, block, scratch)) std::abort();
+    if (std::memcmp(block, cropped.get(), bytes) != 0) std::abort();
 }
 
 }  // namespace
@@ -68,5 +96,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::fprintf(stderr, "fast and per-pixel TGA decodings differ (format %u)\n", format);
         std::abort();
     }
+    checkSpriteFastPath(file);
     return 0;
 }

@@ -8,6 +8,8 @@
 #include <memory>
 #include <span>
 
+#include "filesys/file_layer.hpp"
+
 // The fixed header that precedes the encoded pixel data.
 constexpr size_t PCX_HEADER_SIZE = 128;
 
@@ -25,6 +27,16 @@ enum class PcxDecode {
 // Loads the PCX file at `path`. Stores the sides through width and height as soon as the header
 // is read; returns the index image, owned by the caller, or null.
 std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* height);
+
+// loadPcx with no fresh memory: the file's bytes go into `fileBytes` and the index image into
+// `canvas`, both kept by the caller from load to load. Returns the image (inside `canvas`,
+// valid until its next use) or null; prints what loadPcx prints.
+const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedBuffer& canvas,
+                              int32_t* width, int32_t* height);
+
+// decodePcx into `canvas` (see loadPcxReusing).
+const uint8_t* decodePcxReusing(std::span<const uint8_t> file, const char* path,
+                                ReusedBuffer& canvas, int32_t* width, int32_t* height);
 
 // The same on a file image already in memory; `path` only names the file in messages.
 // loadPcx loads its file and calls this.

@@ -20,10 +20,11 @@ void reportCannotOpen(const char* path) {
     std::printf("Couldn't open PCX file %s for reading.\n", path != nullptr ? path : "");
 }
 
-}  // namespace
-
-std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,
-                                     int32_t* width, int32_t* height) {
+// The header checks, the decoding into the block that `allocate(pixels)` gives (null: no
+// memory) and the messages for how decoding ended. Returns the block, or null.
+template <class Allocate>
+uint8_t* decodeWith(std::span<const uint8_t> file, const char* path, int32_t* width,
+                    int32_t* height, Allocate allocate) {
     if (file.size() < PCX_HEADER_SIZE) {
         reportCannotOpen(path);
         return nullptr;
@@ -37,17 +38,11 @@ std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* 
         reportCannotOpen(path);
         return nullptr;
     }
+    // Every pixel is written by the decoder, so the block need not be cleared first.
+    uint8_t* indices = allocate(static_cast<size_t>(w) * static_cast<size_t>(h));
+    if (indices == nullptr) return nullptr;
 
-    const size_t pixels = static_cast<size_t>(w) * static_cast<size_t>(h);
-    std::unique_ptr<uint8_t[]> indices;
-    try {
-        // Every pixel is written by the decoder, so the block need not be cleared first.
-        indices = std::make_unique_for_overwrite<uint8_t[]>(pixels);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
-
-    switch (decodePcxImage(indices.get(), file, w, h)) {
+    switch (decodePcxImage(indices, file, w, h)) {
         case PcxDecode::MarkerMissing:
             std::printf("Warning, byte after frame buffer not 12.\n");
             break;
@@ -61,6 +56,23 @@ std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* 
     return indices;
 }
 
+}  // namespace
+
+std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,
+                                     int32_t* width, int32_t* height) {
+    std::unique_ptr<uint8_t[]> indices;
+    decodeWith(file, path, width, height, [&](size_t pixels) -> uint8_t* {
+        try {
+            indices = std::make_unique_for_overwrite<uint8_t[]>(pixels);
+        } catch (const std::bad_alloc&) {
+            return nullptr;
+        }
+        return indices.get();
+    });
+    // On a failure after the allocation there is none: decoding itself cannot fail.
+    return indices;
+}
+
 std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* height) {
     // The block either belongs to us and goes with it, or is a preloaded file's, which the
     // file layer keeps.
@@ -71,4 +83,21 @@ std::unique_ptr<uint8_t[]> loadPcx(const char* path, int32_t* width, int32_t* he
         return nullptr;
     }
     return decodePcx({block.data(), static_cast<size_t>(loaded)}, path, width, height);
+}
+
+const uint8_t* decodePcxReusing(std::span<const uint8_t> file, const char* path,
+                                ReusedBuffer& canvas, int32_t* width, int32_t* height) {
+    return decodeWith(file, path, width, height,
+                      [&](size_t pixels) { return canvas.reserve(pixels); });
+}
+
+const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedBuffer& canvas,
+                              int32_t* width, int32_t* height) {
+    std::span<const uint8_t> bytes;
+    const int32_t loaded = fileLoad(path, fileBytes, bytes);
+    if (loaded < 1 || bytes.empty()) {
+        reportCannotOpen(path);
+        return nullptr;
+    }
+    return decodePcxReusing(bytes, path, canvas, width, height);
 }

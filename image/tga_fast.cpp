@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "image/tga.hpp"
+#include "image/tga_convert.hpp"
 #include "image/tga_internal.hpp"
 
 // Pixels are read and stored as 32-bit words whose low byte comes first in memory.
@@ -15,42 +16,8 @@ static_assert(std::endian::native == std::endian::little, "little-endian hosts o
 
 namespace {
 
-// ---- Converters: a stored pixel's bytes to the output value ----
-
-uint32_t opaqueFromBgr(uint32_t word) {
-    // blue, green, red in bits 0-23 -> red, green, blue; alpha 255 keeps every colour as it is
-    return (word & 0xFF) << 16 | (word & 0xFF00) | ((word >> 16) & 0xFF) | 0xFF000000u;
-}
-
-uint32_t loadWord(const uint8_t* p) {
-    uint32_t word;
-    std::memcpy(&word, p, 4);
-    return word;
-}
-
-struct ConvBgra32 {
-    static constexpr uint32_t kBytes = 4;
-    const uint8_t* premultiply;
-    uint32_t operator()(const uint8_t* p) const {
-        uint32_t word = loadWord(p);
-        if (word >= 0xFF000000u) return opaqueFromBgr(word);
-        uint32_t alpha = word >> 24;
-        const uint8_t* row = premultiply + alpha * 256;
-        return row[p[2]] | uint32_t{row[p[1]]} << 8 | uint32_t{row[p[0]]} << 16 | alpha << 24;
-    }
-};
-
-struct ConvBgrx32 {  // 32-bit without alpha bits: the stored alpha byte is ignored
-    static constexpr uint32_t kBytes = 4;
-    uint32_t operator()(const uint8_t* p) const { return opaqueFromBgr(loadWord(p)); }
-};
-
-struct ConvBgr24 {
-    static constexpr uint32_t kBytes = 3;
-    uint32_t operator()(const uint8_t* p) const {
-        return p[2] | uint32_t{p[1]} << 8 | uint32_t{p[0]} << 16 | 0xFF000000u;
-    }
-};
+// ---- Converters: a stored pixel's bytes to the output value (the true-colour ones are in
+// tga_convert.hpp) ----
 
 struct Conv555 {
     static constexpr uint32_t kBytes = 2;

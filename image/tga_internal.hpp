@@ -79,3 +79,7 @@ enum class TgaDecodePath { Fast, Generic };
 // decodeTga with the decoding chosen: Fast uses a fast decoder where one exists, Generic never.
 std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t* width,
                                          int32_t* height, uint32_t format, TgaDecodePath path);
+
+// The layout of a file with a sprite fast path (see tga_sprite.hpp), format 4; false for any
+// other file.
+bool tgaFastLayout(std::span<const uint8_t> file, TgaLayout& layout);

@@ -148,25 +148,29 @@ std::unique_ptr<uint8_t[]> cropRgba(const uint8_t* pixels, int32_t width, int32_
     return out;
 }
 
-std::unique_ptr<uint8_t[]> cropIndexed(const uint8_t* pixels, int32_t width, int32_t height,
-                                       int32_t* outWidth, int32_t* outHeight, uint8_t transparent) {
-    *outWidth = 0;
-    *outHeight = 0;
+bool findCropIndexed(const uint8_t* pixels, int32_t width, int32_t height, uint8_t transparent) {
     if (width < 1 || height < 1) {
         setBlankRectangle(width, height);
-        return nullptr;
+        return false;
     }
     const size_t stride = rowBytes(width, 1);
     auto rowEmpty = [&](int32_t row) {
         return rowIsEmptyIndexed(pixels, width, row, transparent) != 0;
     };
-    bool found = findRectangle(width, height, rowEmpty, [&](int32_t column) {
+    return findRectangle(width, height, rowEmpty, [&](int32_t column) {
         const uint8_t* first = pixels + static_cast<size_t>(cropTop) * stride;
         return columnIsEmptyIndexed(first, width, cropBottom - cropTop + 1, column, transparent) !=
                0;
     });
-    if (!found) return nullptr;
+}
 
+std::unique_ptr<uint8_t[]> cropIndexed(const uint8_t* pixels, int32_t width, int32_t height,
+                                       int32_t* outWidth, int32_t* outHeight, uint8_t transparent) {
+    *outWidth = 0;
+    *outHeight = 0;
+    if (!findCropIndexed(pixels, width, height, transparent)) return nullptr;
+
+    const size_t stride = rowBytes(width, 1);
     const int32_t w = cropRight - cropLeft + 1;
     const int32_t h = cropBottom - cropTop + 1;
     const size_t outStride = rowBytes(w, 1);

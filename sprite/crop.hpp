@@ -24,6 +24,10 @@ std::unique_ptr<uint8_t[]> cropRgba(const uint8_t* pixels, int32_t width, int32_
 std::unique_ptr<uint8_t[]> cropIndexed(const uint8_t* pixels, int32_t width, int32_t height,
                                        int32_t* outWidth, int32_t* outHeight, uint8_t transparent);
 
+// cropIndexed's rectangle alone, nothing copied: sets the four integers as cropIndexed does and
+// returns false for a blank image (or a side below 1).
+bool findCropIndexed(const uint8_t* pixels, int32_t width, int32_t height, uint8_t transparent);
+
 // 1 when every pixel of the row or column is empty, else 0.
 int32_t rowIsEmptyRgba(const uint8_t* pixels, int32_t width, int32_t row);
 int32_t columnIsEmptyRgba(const uint8_t* pixels, int32_t width, int32_t height, int32_t column);

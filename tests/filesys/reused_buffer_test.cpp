@@ -1,0 +1,106 @@
+// The reusing reads: fileReadDisk into a ReusedBuffer (regular files on disk only) and fileLoad
+// into one (preload table, disk, archive, with fileLoad's lines), and the buffer's growth.
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <span>
+#include <string>
+
+#include "tests/filesys/filesys_fixture.hpp"
+
+using testsupport::writeText;
+
+namespace {
+
+class ReusedReads : public FileLayerTest {};
+
+std::string text(std::span<const uint8_t> bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+}  // namespace
+
+TEST(ReusedBuffer, GrowsOnlyWhenAskedForMoreAndKeepsItsBlock) {
+    ReusedBuffer buffer;
+    EXPECT_EQ(buffer.capacity(), 0u);
+    uint8_t* first = buffer.reserve(10);
+    ASSERT_NE(first, nullptr);
+    EXPECT_GE(buffer.capacity(), 10u);
+    EXPECT_EQ(buffer.reserve(buffer.capacity()), first);  // fits: the same block
+    EXPECT_EQ(buffer.reserve(1), first);
+    const size_t before = buffer.capacity();
+    ASSERT_NE(buffer.reserve(before + 1), nullptr);
+    EXPECT_GE(buffer.capacity(), 2 * before);  // doubled, not grown by one byte
+    buffer.release();
+    EXPECT_EQ(buffer.capacity(), 0u);
+    EXPECT_EQ(buffer.data(), nullptr);
+}
+
+TEST_F(ReusedReads, ReadDiskTakesRegularFilesOnly) {
+    const std::vector<uint8_t> big = pattern(300000, 5);
+    testsupport::writeFile("big.bin", big);
+    writeText("small.txt", "small");
+    writeText("empty.bin", "");
+    std::filesystem::create_directory("folder");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+
+    ReusedBuffer buffer;
+    std::span<const uint8_t> bytes;
+    ASSERT_TRUE(fileReadDisk("big.bin", buffer, bytes));
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), big.begin(), big.end()));
+    const uint8_t* block = buffer.data();
+    // A smaller file after a larger one: the same block, only the new file's bytes.
+    ASSERT_TRUE(fileReadDisk("small.txt", buffer, bytes));
+    EXPECT_EQ(text(bytes), "small");
+    EXPECT_EQ(bytes.data(), block);
+    ASSERT_TRUE(fileReadDisk("empty.bin", buffer, bytes));
+    EXPECT_TRUE(bytes.empty());
+
+    // Never opened (a FIFO would block the open or the read): refused with no bytes.
+    for (const char* refused : {"pipe", "/dev/zero", "folder", "gone.bin"}) {
+        EXPECT_FALSE(fileReadDisk(refused, buffer, bytes)) << refused;
+        EXPECT_TRUE(bytes.empty()) << refused;
+    }
+}
+
+TEST_F(ReusedReads, LoadFindsPreloadedDiskAndArchivedFilesWithTheLinesOfFileLoad) {
+    ASSERT_TRUE(writeBlobArchive("game.blob", {{"inside.txt", bytesOf("archived")}}));
+    writeText("pre.txt", "preloaded");
+    std::vector<PreloadEntry> list(2);
+    list[0].name = "pre.txt";
+    list[1].name = "";
+    fileSystemInit("game.blob", list.data());
+    writeText("pre.txt", "changed on disk");
+    writeText("disk.txt", "on disk");
+
+    struct Case {
+        const char* name;
+        int32_t result;
+        const char* bytes;
+        const char* lines;
+    };
+    const Case cases[] = {
+        {"pre.txt", 9, "preloaded", ""},  // the table first, its own block
+        {"disk.txt", 7, "on disk", ""},
+        {"inside.txt", 8, "archived", ""},
+        {"gone.txt", 0, "",
+         "fileOpen didn't find gone.txt in game dir. or blob.\n"
+         "fileLoad failed to open gone.txt.\n"},
+    };
+    ReusedBuffer buffer;
+    for (const Case& c : cases) {
+        std::span<const uint8_t> bytes;
+        int32_t result = -9;
+        const std::string lines = captured([&] { result = fileLoad(c.name, buffer, bytes); });
+        // The allocating form is the reference for the result and the lines.
+        FileBlock block;
+        int32_t expected = -9;
+        const std::string expectedLines = captured([&] { expected = fileLoad(c.name, block); });
+        EXPECT_EQ(result, c.result) << c.name;
+        EXPECT_EQ(result, expected) << c.name;
+        EXPECT_EQ(text(bytes), c.bytes) << c.name;
+        EXPECT_EQ(lines, c.lines) << c.name;
+        EXPECT_EQ(lines, expectedLines) << c.name;
+    }
+}
