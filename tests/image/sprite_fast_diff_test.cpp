@@ -379,7 +379,7 @@ TEST(PcxSpriteReusedBlocks, AgreesWithTheAllocatingLoad) {
         const Bytes& whole = sources[i];
         for (size_t cut : {whole.size(), whole.size() - 1, size_t{129}, size_t{127}, size_t{0}}) {
             if (cut > whole.size()) continue;
-            const std::string path = dir.file("s" + std::to_string(i) + ".pcx");
+            const std::string path = dir.file(std::string("s") + std::to_string(i) + ".pcx");
             testsupport::writeFile(path, Bytes(whole.begin(), whole.begin() + cut));
             const PcxOutcome fresh = pcxFresh(path);
             const PcxOutcome reused = pcxReused(path, file, canvas);
