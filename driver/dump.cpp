@@ -1,5 +1,6 @@
 #include "driver/dump.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cinttypes>
 #include <cstdio>
@@ -13,8 +14,8 @@ namespace {
 
 constexpr size_t COLUMNS = 9;
 using Row = std::array<std::string, COLUMNS>;
-constexpr Row HEADINGS = {"index", "hid", "hid (signed)", "method", "padding",
-                          "hx",    "hy",  "wd",           "ht"};
+constexpr std::array<const char*, COLUMNS> HEADINGS = {
+    "index", "hid", "hid (signed)", "method", "padding", "hx", "hy", "wd", "ht"};
 
 std::string hexWord(uint32_t value) {
     std::array<char, 16> text{};
@@ -66,7 +67,8 @@ std::string dumpText(std::span<const uint8_t> bytes, std::string& error) {
         error = sb_error_string(opened);
         return {};
     }
-    std::vector<Row> rows{HEADINGS};
+    std::vector<Row> rows(1);
+    std::copy(HEADINGS.begin(), HEADINGS.end(), rows[0].begin());
     sb_cursor cursor;
     sb_cursor_init(&file, &cursor);
     sb_sprite sprite;
