@@ -444,6 +444,31 @@ TEST(Check, CleanControlFileWritesNothing) {
     EXPECT_EQ(dir.readText("info.txt"), "0 sprites\n");
 }
 
+TEST(Check, ProblemsAreReportedWithTheirLinesAndNothingIsWritten) {
+    BakeDir dir;
+    dir.writeTga("art/abc.tga", kAbc);
+    const std::string control = kHead + "TGA abc\nTGA abc\nSorce art/\nTGA gone\n";
+    dir.writeText("sprites.ctl", control);
+    const ChildResult result = runIn(dir, {"--check", "sprites.ctl"});
+    // Exactly one diagnostic a problem, in line order, each with its statement's line.
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> out;
+        size_t start = 0;
+        for (size_t end; (end = result.out.find('\n', start)) != std::string::npos;
+             start = end + 1) {
+            out.push_back(result.out.substr(start, end - start));
+        }
+        return out;
+    }();
+    ASSERT_EQ(lines.size(), 3u) << result.out;
+    EXPECT_TRUE(lines[0].starts_with("sprites.ctl:5: warning: ")) << lines[0];
+    EXPECT_TRUE(lines[1].starts_with("sprites.ctl:6: warning: ")) << lines[1];
+    EXPECT_NE(lines[1].find("did you mean \"Source\""), std::string::npos) << lines[1];
+    EXPECT_TRUE(lines[2].starts_with("sprites.ctl:7: warning: ")) << lines[2];
+    EXPECT_EQ(result.exitStatus, 3);
+    EXPECT_EQ(dir.readText("info.txt"), "0 sprites\n");
+}
+
 TEST(Check, UnreadableControlFileIsTheRunsMessage) {
     BakeDir dir;
     const ChildResult result = runIn(dir, {"--check", "nothere.ctl"});
