@@ -40,6 +40,19 @@ const char* formatText(char (&local)[1000], std::unique_ptr<char[]>& big, size_t
     return text;
 }
 
+// fileOpen once the path is known not to be a FIFO, socket or device.
+int32_t openDiskOrArchive(const char* name, int32_t mode, int32_t permission) {
+    int32_t h = fileOpenDisk(name, mode, permission);  // the disk first: it hides the archive
+    if (h != -1) {
+        filesys_detail::blobClearCurrentEntry();
+        return h;
+    }
+    if (mode != FILE_MODE_READ) return -1;  // a failed create: the caller reports it
+    h = filesys_detail::blobArchiveLookup(name);
+    if (h == -1) printf("fileOpen didn't find %s in game dir. or blob.\n", shown(name));
+    return h;
+}
+
 // fileLoad's steps after the preload table: open, measure, allocate or check the caller's
 // buffer, read. Exactly one of `owned`, `reused` and `buffer` is used.
 int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8_t* buffer,
@@ -51,7 +64,7 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
         filesys_detail::blobClearCurrentEntry();
         return -1;
     }
-    int32_t h = fileOpen(name, FILE_MODE_READ);
+    int32_t h = openDiskOrArchive(name, FILE_MODE_READ, 0);
     if (h == -1) {
         printf("fileLoad failed to open %s.\n", shown(name));
         return 0;
@@ -120,15 +133,7 @@ int32_t fileOpen(const char* name, int32_t mode, int32_t permission) {
         filesys_detail::blobClearCurrentEntry();
         return -1;  // on disk, so the archive is not asked; never opened, so it cannot block
     }
-    int32_t h = fileOpenDisk(name, mode, permission);  // the disk first: it hides the archive
-    if (h != -1) {
-        filesys_detail::blobClearCurrentEntry();
-        return h;
-    }
-    if (mode != FILE_MODE_READ) return -1;  // a failed create: the caller reports it
-    h = filesys_detail::blobArchiveLookup(name);
-    if (h == -1) printf("fileOpen didn't find %s in game dir. or blob.\n", shown(name));
-    return h;
+    return openDiskOrArchive(name, mode, permission);
 }
 
 int32_t filePrintf(int32_t handle, const char* format, ...) {
