@@ -4,13 +4,16 @@
 
 namespace {
 
+// The tables' room is taken once for the whole run, but an entry is built only when a sprite
+// claims it: filling all MAX_SPRITES entries up front touches every page of them, which costs
+// a short run more than its sprites do.
 void allocateTables(DriverState& state) {
     SpriteTables& tables = state.tables;
-    tables.spriteTable.resize(MAX_SPRITES);
-    tables.spriteNames.resize(MAX_SPRITES);
-    tables.spriteSource.resize(MAX_SPRITES);
-    tables.spritePath.resize(MAX_SPRITES);
-    tables.spriteGeometry.resize(MAX_SPRITES);
+    tables.spriteTable.reserve(MAX_SPRITES);
+    tables.spriteNames.reserve(MAX_SPRITES);
+    tables.spriteSource.reserve(MAX_SPRITES);
+    tables.spritePath.reserve(MAX_SPRITES);
+    tables.spriteGeometry.reserve(MAX_SPRITES);
     state.scratch.resize(FIELD_BUFFER_SIZE);
     state.value.resize(FIELD_BUFFER_SIZE);
 }
@@ -26,12 +29,19 @@ DriverState& driverState() {
     return state;
 }
 
+void claimSpriteSlot(SpriteTables& tables, int32_t slot) {
+    const size_t wanted = static_cast<size_t>(slot) + 1;
+    if (tables.spriteTable.size() >= wanted) return;
+    // Zero-filled entries, as a fresh table holds.
+    tables.spriteTable.resize(wanted);
+    tables.spriteNames.resize(wanted);
+    tables.spriteSource.resize(wanted);
+    tables.spritePath.resize(wanted);
+    tables.spriteGeometry.resize(wanted);
+}
+
 void resetDriverState() {
     DriverState& state = driverState();
-    // Entries past spriteCount were never written, except the slot a skipped sprite may have
-    // half filled; clearing only those keeps a reset cheap for the fuzz target.
-    const size_t used = std::min<size_t>(static_cast<size_t>(std::max(state.spriteCount, 0)) + 1,
-                                         state.tables.spriteTable.size());
     state.span = TextSpan{};
     state.lineNumber = 1;
     state.spriteCount = 0;
@@ -50,11 +60,12 @@ void resetDriverState() {
     std::fill(state.scratch.begin(), state.scratch.end(), '\0');
     std::fill(state.value.begin(), state.value.end(), '\0');
 
+    // Emptied, not released: the next run claims its entries afresh from the same room.
     SpriteTables& tables = state.tables;
-    std::fill_n(tables.spriteTable.begin(), used, SpriteRecord{});
-    std::fill_n(tables.spriteNames.begin(), used, SpriteName{});
-    std::fill_n(tables.spriteSource.begin(), used, 0);
-    for (size_t i = 0; i < used; ++i) tables.spritePath[i].clear();
-    std::fill_n(tables.spriteGeometry.begin(), used, SpriteGeometry{});
+    tables.spriteTable.clear();
+    tables.spriteNames.clear();
+    tables.spriteSource.clear();
+    tables.spritePath.clear();
+    tables.spriteGeometry.clear();
     tables.entriesByHid.clear();
 }

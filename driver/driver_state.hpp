@@ -2,8 +2,8 @@
 // settings that the statements change, the output options, and the sprite tables that the
 // sprite statements fill and the output stage writes.
 //
-// One instance per process, allocated on first use with every table zero-filled and every
-// setting at its starting value. resetDriverState puts it back there without reallocating;
+// One instance per process, allocated on first use with room for MAX_SPRITES entries in every
+// table and every setting at its starting value. resetDriverState puts it back there without reallocating;
 // only tests and fuzz targets need it, a normal run starts from the fresh state.
 #pragma once
 
@@ -32,8 +32,9 @@ struct SpriteGeometry {
     int32_t cropTop = 0;
 };
 
-// Parallel tables of MAX_SPRITES entries; entry i of each belongs to the same sprite, and
-// entries 0 .. spriteCount - 1 are valid.
+// Parallel tables with room for MAX_SPRITES entries; entry i of each belongs to the same
+// sprite, and entries 0 .. spriteCount - 1 are valid. An entry exists, zero-filled, once
+// claimSpriteSlot has claimed it.
 struct SpriteTables {
     std::vector<SpriteRecord> spriteTable;
     std::vector<SpriteName> spriteNames;  // at most 78 characters, 0-terminated in the slot
@@ -79,5 +80,9 @@ struct DriverState {
 // The process-wide state.
 DriverState& driverState();
 
-// Starting values everywhere, tables zero-filled, no text under the cursor.
+// Makes entry `slot` (at most spriteCount, below MAX_SPRITES) exist in every table; a new
+// entry is zero-filled, one claimed before keeps what was written into it.
+void claimSpriteSlot(SpriteTables& tables, int32_t slot);
+
+// Starting values everywhere, tables emptied, no text under the cursor.
 void resetDriverState();

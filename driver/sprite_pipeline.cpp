@@ -59,6 +59,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
 
     SpriteTables& tables = state.tables;
     const int32_t slot = state.spriteCount;
+    claimSpriteSlot(tables, slot);
     SpriteRecord& record = tables.spriteTable[slot];
     SpriteName& storedName = tables.spriteNames[slot];
     storeName(state, storedName, name);
