@@ -59,10 +59,23 @@ bool loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, CroppedSpri
     return true;
 }
 
-bool loadTgaSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+// How a load learns what the path names: by its own stat, or from the caller's.
+struct Lookup {
+    bool done = false;
+    DiskEntry found = DiskEntry::missing;
+};
+
+bool readTgaFile(const std::string& path, Lookup lookup, std::span<const uint8_t>& bytes) {
+    ReusedBuffer& file = reused().file;
+    if (!lookup.done) return fileReadDisk(path.c_str(), file, bytes);
+    return lookup.found == DiskEntry::regular && fileReadFoundRegular(path.c_str(), file, bytes);
+}
+
+bool loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
+                   CroppedSprite& sprite) {
     ReusedBlocks& blocks = reused();
     std::span<const uint8_t> bytes;
-    if (!fileReadDisk(path.c_str(), blocks.file, bytes)) return false;
+    if (!readTgaFile(path, lookup, bytes)) return false;
     TgaBox box;
     if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
     setCropOffsets(box);
@@ -108,9 +121,10 @@ bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& spri
     return true;
 }
 
-bool loadSprite(const std::string& path, int32_t kind, bool withPixels, CroppedSprite& sprite) {
+bool loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool withPixels,
+                CroppedSprite& sprite) {
     sprite = CroppedSprite{};
-    const bool loaded = kind == SOURCE_TGA ? loadTgaSprite(path, withPixels, sprite)
+    const bool loaded = kind == SOURCE_TGA ? loadTgaSprite(path, lookup, withPixels, sprite)
                                            : loadPcxSprite(path, withPixels, sprite);
     reused().trim();
     return loaded;
@@ -119,9 +133,9 @@ bool loadSprite(const std::string& path, int32_t kind, bool withPixels, CroppedS
 }  // namespace
 
 bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite) {
-    return loadSprite(path, kind, true, sprite);
+    return loadSprite(path, kind, Lookup{}, true, sprite);
 }
 
-bool loadSpriteBox(const std::string& path, int32_t kind, CroppedSprite& sprite) {
-    return loadSprite(path, kind, false, sprite);
+bool loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk, CroppedSprite& sprite) {
+    return loadSprite(path, kind, Lookup{true, onDisk}, false, sprite);
 }

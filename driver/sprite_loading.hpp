@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "filesys/file_layer.hpp"
 #include "sprite/sprite_types.hpp"
 
 struct CroppedSprite {
@@ -31,5 +32,6 @@ inline int32_t bytesPerPixel(int32_t kind) {
 bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
 
 // The same without the pixels: the sides, the cropped sides and the crop offsets, with the
-// same lines printed.
-bool loadSpriteBox(const std::string& path, int32_t kind, CroppedSprite& sprite);
+// same lines printed. `onDisk` is what the caller's stat of `path` has just found, so a TGA
+// file is not looked up twice.
+bool loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk, CroppedSprite& sprite);

@@ -51,7 +51,8 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     }
     // No separator goes between them: the source directory ends with its own.
     path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
-    if (!fileExistsOnDisk(path.c_str())) {
+    const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
+    if (onDisk == DiskEntry::missing) {
         runMessage(state, "Couldn't open sprite source %s, skipping.\n", path.c_str());
         return SpriteOutcome::missing;
     }
@@ -67,7 +68,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     tables.spriteSource[slot] = kind;
 
     CroppedSprite sprite;
-    if (!loadSpriteBox(path, kind, sprite)) {
+    if (!loadSpriteBox(path, kind, onDisk, sprite)) {
         runMessage(state, "Warning, couldn't load %s, skipping.\n", path.c_str());
         return SpriteOutcome::notLoaded;
     }

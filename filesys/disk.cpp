@@ -133,6 +133,16 @@ bool fileExistsOnDisk(const char* path) {
     return stat(path, &st) == 0;
 }
 
+DiskEntry fileEntryOnDisk(const char* path) {
+    switch (filesys_detail::diskKind(path)) {
+        case filesys_detail::DiskKind::missing: return DiskEntry::missing;
+        case filesys_detail::DiskKind::regular: return DiskEntry::regular;
+        case filesys_detail::DiskKind::directory: return DiskEntry::folder;
+        case filesys_detail::DiskKind::special: break;
+    }
+    return DiskEntry::other;
+}
+
 bool fileIsFolderOnDisk(const char* path) {
     return usable(path) && filesys_detail::diskKind(path) == filesys_detail::DiskKind::directory;
 }
@@ -169,6 +179,12 @@ bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_
     // The same checks as above with one fstat: stat before the open, fstat after it, regular
     // files only, so a FIFO or device is never opened and one swapped in is never read.
     if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
+    return fileReadFoundRegular(path, buffer, bytes);
+}
+
+bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes) {
+    bytes = {};
+    if (!usable(path)) return false;
     int fd;
     do {
         fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);

@@ -144,6 +144,10 @@ int32_t fileChangeFolder(const char* path);
 // Whether `path` names something on disk (stat succeeds). No archive, no message.
 bool fileExistsOnDisk(const char* path);
 
+// What `path` names on disk, from one stat (links followed). No archive, no message.
+enum class DiskEntry : uint8_t { missing, regular, folder, other };
+DiskEntry fileEntryOnDisk(const char* path);
+
 // Whether `path` names a folder on disk (stat, links followed). No archive, no message.
 bool fileIsFolderOnDisk(const char* path);
 
@@ -156,6 +160,10 @@ bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
 // The same into a reused buffer: `bytes` receives the bytes read (inside `buffer`); empty when
 // the result is false.
 bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
+
+// The same for a path that fileEntryOnDisk has just found to be a regular file: that stat
+// stands for the one before the open, and the open file is still checked (fstat).
+bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
 
 // Whether the open handle is a regular file (fstat), so a failed output may be removed.
 bool fileIsRegular(int32_t handle);
