@@ -96,7 +96,31 @@ bool loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
     return true;
 }
 
+// The box alone comes from the walk over the file's runs, with no picture built.
+bool loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
+    PcxBox box;
+    if (!loadPcxBox(path.c_str(), reused().file, TRANSPARENT_INDEX, &sprite.width, &sprite.height,
+                    box)) {
+        return false;
+    }
+    if (box.empty()) {  // as cropping a blank picture leaves the offsets
+        cropTop = sprite.height;
+        cropBottom = 0;
+        cropLeft = sprite.width;
+        cropRight = 0;
+        return true;
+    }
+    cropTop = static_cast<int32_t>(box.top);
+    cropBottom = static_cast<int32_t>(box.bottom);
+    cropLeft = static_cast<int32_t>(box.left);
+    cropRight = static_cast<int32_t>(box.right);
+    sprite.wd = cropRight - cropLeft + 1;
+    sprite.ht = cropBottom - cropTop + 1;
+    return true;
+}
+
 bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    if (!withPixels) return loadPcxBoxOnly(path, sprite);
     ReusedBlocks& blocks = reused();
     const uint8_t* picture =
         loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
@@ -104,18 +128,16 @@ bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& spri
     if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) return true;
     const int32_t wd = cropRight - cropLeft + 1;
     const int32_t ht = cropBottom - cropTop + 1;
-    if (withPixels) {
-        const size_t stride = static_cast<size_t>(sprite.width);
-        const size_t outStride = static_cast<size_t>(wd);
-        uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
-        if (out == nullptr) return true;
-        const uint8_t* src =
-            picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
-        for (int32_t i = 0; i < ht; ++i, src += stride) {
-            std::memcpy(out + static_cast<size_t>(i) * outStride, src, outStride);
-        }
-        sprite.pixels = out;
+    const size_t stride = static_cast<size_t>(sprite.width);
+    const size_t outStride = static_cast<size_t>(wd);
+    uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
+    if (out == nullptr) return true;  // no memory: as a failed allocation of the crop, 0 x 0
+    const uint8_t* src =
+        picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
+    for (int32_t i = 0; i < ht; ++i, src += stride) {
+        std::memcpy(out + static_cast<size_t>(i) * outStride, src, outStride);
     }
+    sprite.pixels = out;
     sprite.wd = wd;
     sprite.ht = ht;
     return true;

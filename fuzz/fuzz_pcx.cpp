@@ -1,7 +1,8 @@
 // libFuzzer target for the PCX reader: decodes any bytes as a PCX file image, and checks the
 // fast decoder against the plain byte-at-a-time one. Inputs whose header claims more than
 // 2^20 pixels are passed over. The sprite road's reused canvas and box (decodePcxReusing,
-// findCropIndexed) are checked against the allocating decode and cropIndexed. Inputs over
+// findCropIndexed) and the box walk without a picture (findPcxBox) are checked against the
+// allocating decode and cropIndexed. Inputs over
 // 2^20 pixels are passed over: the size bound itself has unit tests, and filling huge
 // images would only slow the search down.
 #include <algorithm>
@@ -89,5 +90,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (findCropIndexed(reused, width, height, 255) != visible) std::abort();
     const int32_t found[4] = {cropTop, cropBottom, cropLeft, cropRight};
     if (!std::equal(box, box + 4, found)) std::abort();
+
+    // The box walk without a picture: the same ending and, unless blank, the same rectangle.
+    PcxBox walked;
+    if (findPcxBox(file, width, height, 255, walked) != expectedResult) std::abort();
+    if (walked.empty() == visible) std::abort();
+    if (visible) {
+        const size_t sides[4] = {walked.top, walked.bottom, walked.left, walked.right};
+        for (int k = 0; k < 4; ++k) {
+            if (sides[k] != static_cast<size_t>(box[k])) std::abort();
+        }
+    }
     return 0;
 }

@@ -43,6 +43,27 @@ const uint8_t* decodePcxReusing(std::span<const uint8_t> file, const char* path,
 std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* path,
                                      int32_t* width, int32_t* height);
 
+// The rectangle of a PCX image's pixels that are not the transparent index, inclusive, row 0
+// the top row; empty (top > bottom) when every pixel is transparent.
+struct PcxBox {
+    size_t top = SIZE_MAX;
+    size_t bottom = 0;
+    size_t left = SIZE_MAX;
+    size_t right = 0;
+    bool empty() const { return top > bottom; }
+};
+
+// The box of the image decodePcxImage would decode, found on the same walk with no image
+// built; ends as that decoding ends.
+PcxDecode findPcxBox(std::span<const uint8_t> file, int32_t width, int32_t height,
+                     uint8_t transparent, PcxBox& box);
+
+// Loads the PCX file at `path` as loadPcxReusing does, but finds only the box of its pixels
+// that are not `transparent`. Returns false where loadPcxReusing returns null, with the same
+// lines printed.
+bool loadPcxBox(const char* path, ReusedBuffer& fileBytes, uint8_t transparent, int32_t* width,
+                int32_t* height, PcxBox& box);
+
 // Decodes the pixel data that starts at offset 128 of `file` into `indices` (width x height
 // bytes, which the caller provides). When BytesPerLine (offset 66) exceeds the width, each
 // scan line is that many bytes and those past the width are dropped. Every pixel is written:

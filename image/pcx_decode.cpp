@@ -24,10 +24,12 @@ PcxDecode checkMarker(std::span<const uint8_t> file, size_t pos) {
                                                             : PcxDecode::MarkerMissing;
 }
 
-}  // namespace
-
-PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_t width,
-                         int32_t height) {
+// The one walk over the encoded stream that both the decoder and the box finder take, so a
+// file ends (marker found or missing, run past the end, cut short) the same way for both. The
+// sink hears every piece of a row that the data sets: `pixel(row, col, value)` for a literal,
+// `fill(row, col, count, value)` for a run, `rest(row, col)` when the data ends first.
+template <class Sink>
+PcxDecode walkPcx(Sink& sink, std::span<const uint8_t> file, int32_t width, int32_t height) {
     if (width < 1 || height < 1) return checkMarker(file, PCX_HEADER_SIZE);
 
     const size_t w = static_cast<size_t>(width);
@@ -37,7 +39,6 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
     const size_t end = file.size();
     size_t pos = PCX_HEADER_SIZE;
 
-    uint8_t* line = indices;  // the current row of the image
     size_t row = 0;
     size_t col = 0;  // position within the stream's scan line, padding included
 
@@ -53,7 +54,7 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
             while (c < w && p < end) {
                 const uint8_t code = src[p];
                 if (code < RUN_CODE) {
-                    line[c++] = code;
+                    sink.pixel(row, c++, code);
                     ++p;
                     continue;
                 }
@@ -62,9 +63,9 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
                 const uint8_t value = src[p + 1];
                 p += 2;
                 if (count == 1) {
-                    line[c] = value;  // how encoders store single indices of 0xC0 and up
+                    sink.pixel(row, c, value);  // how encoders store indices of 0xC0 and up
                 } else {
-                    std::memset(line + c, value, count);
+                    sink.fill(row, c, count, value);
                 }
                 c += count;
             }
@@ -72,7 +73,6 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
             col = c;
             if (col == stride) {
                 col = 0;
-                line += w;
                 if (++row == h) return checkMarker(file, pos);
                 continue;
             }
@@ -91,12 +91,11 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
         // Runs are not bound to scan lines: what is left at the end of one goes on the next.
         while (count > 0) {
             const size_t take = std::min(count, stride - col);
-            if (col < w) std::memset(line + col, value, std::min(take, w - col));
+            if (col < w) sink.fill(row, col, std::min(take, w - col), value);
             col += take;
             count -= take;
             if (col == stride) {
                 col = 0;
-                line += w;
                 if (++row == h) {
                     return count > 0 ? PcxDecode::RunPastEnd : checkMarker(file, pos);
                 }
@@ -106,7 +105,68 @@ PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_
 
     // The data ended first: the pixels not reached are 0. A position in the padding has
     // stored the whole visible row already.
-    const size_t done = row * w + std::min(col, w);
-    std::memset(indices + done, 0, w * h - done);
+    sink.rest(row, std::min(col, w));
     return PcxDecode::CutShort;
+}
+
+// Stores every index into the image.
+struct ImageSink {
+    uint8_t* indices;
+    size_t w;
+    size_t h;
+    void pixel(size_t row, size_t col, uint8_t value) { indices[row * w + col] = value; }
+    void fill(size_t row, size_t col, size_t count, uint8_t value) {
+        std::memset(indices + row * w + col, value, count);
+    }
+    void rest(size_t row, size_t col) {
+        const size_t done = row * w + col;
+        std::memset(indices + done, 0, w * h - done);
+    }
+};
+
+// Grows the box of the pixels that are not `transparent`.
+struct BoxSink {
+    size_t w;
+    size_t h;
+    uint8_t transparent;
+    PcxBox box;
+    void add(size_t row, size_t first, size_t last) {
+        box.top = std::min(box.top, row);
+        box.bottom = std::max(box.bottom, row);
+        box.left = std::min(box.left, first);
+        box.right = std::max(box.right, last);
+    }
+    void pixel(size_t row, size_t col, uint8_t value) {
+        if (value != transparent) add(row, col, col);
+    }
+    void fill(size_t row, size_t col, size_t count, uint8_t value) {
+        if (count != 0 && value != transparent) add(row, col, col + count - 1);
+    }
+    // Index 0 fills the rest, visible unless 0 is the transparent index.
+    void rest(size_t row, size_t col) {
+        if (transparent == 0) return;
+        if (col < w) add(row, col, w - 1);
+        if (row + 1 < h) {
+            add(row + 1, 0, w - 1);
+            add(h - 1, 0, w - 1);
+        }
+    }
+};
+
+}  // namespace
+
+PcxDecode decodePcxImage(uint8_t* indices, std::span<const uint8_t> file, int32_t width,
+                         int32_t height) {
+    ImageSink sink{indices, static_cast<size_t>(std::max(width, 0)),
+                   static_cast<size_t>(std::max(height, 0))};
+    return walkPcx(sink, file, width, height);
+}
+
+PcxDecode findPcxBox(std::span<const uint8_t> file, int32_t width, int32_t height,
+                     uint8_t transparent, PcxBox& box) {
+    BoxSink sink{static_cast<size_t>(std::max(width, 0)), static_cast<size_t>(std::max(height, 0)),
+                 transparent, PcxBox{}};
+    const PcxDecode ended = walkPcx(sink, file, width, height);
+    box = sink.box;
+    return ended;
 }

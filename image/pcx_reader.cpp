@@ -20,14 +20,12 @@ void reportCannotOpen(const char* path) {
     std::printf("Couldn't open PCX file %s for reading.\n", path != nullptr ? path : "");
 }
 
-// The header checks, the decoding into the block that `allocate(pixels)` gives (null: no
-// memory) and the messages for how decoding ended. Returns the block, or null.
-template <class Allocate>
-uint8_t* decodeWith(std::span<const uint8_t> file, const char* path, int32_t* width,
-                    int32_t* height, Allocate allocate) {
+// The header's sides, stored through width and height; false, with the line printed, when the
+// file is too short for a header or its sides are refused.
+bool readSides(std::span<const uint8_t> file, const char* path, int32_t* width, int32_t* height) {
     if (file.size() < PCX_HEADER_SIZE) {
         reportCannotOpen(path);
-        return nullptr;
+        return false;
     }
     // The edges are inclusive; 16-bit operands cannot overflow 32 bits.
     const int32_t w = readS16(file, XMAX_OFFSET) - readS16(file, XMIN_OFFSET) + 1;
@@ -36,13 +34,13 @@ uint8_t* decodeWith(std::span<const uint8_t> file, const char* path, int32_t* wi
     *height = h;
     if (w < 1 || h < 1 || static_cast<uint64_t>(w) * static_cast<uint64_t>(h) > PCX_MAX_PIXELS) {
         reportCannotOpen(path);
-        return nullptr;
+        return false;
     }
-    // Every pixel is written by the decoder, so the block need not be cleared first.
-    uint8_t* indices = allocate(static_cast<size_t>(w) * static_cast<size_t>(h));
-    if (indices == nullptr) return nullptr;
+    return true;
+}
 
-    switch (decodePcxImage(indices, file, w, h)) {
+void reportEnding(PcxDecode ended, const char* path) {
+    switch (ended) {
         case PcxDecode::MarkerMissing:
             std::printf("Warning, byte after frame buffer not 12.\n");
             break;
@@ -53,6 +51,18 @@ uint8_t* decodeWith(std::span<const uint8_t> file, const char* path, int32_t* wi
         case PcxDecode::RunPastEnd:
             break;
     }
+}
+
+// The header checks, the decoding into the block that `allocate(pixels)` gives (null: no
+// memory) and the messages for how decoding ended. Returns the block, or null.
+template <class Allocate>
+uint8_t* decodeWith(std::span<const uint8_t> file, const char* path, int32_t* width,
+                    int32_t* height, Allocate allocate) {
+    if (!readSides(file, path, width, height)) return nullptr;
+    // Every pixel is written by the decoder, so the block need not be cleared first.
+    uint8_t* indices = allocate(static_cast<size_t>(*width) * static_cast<size_t>(*height));
+    if (indices == nullptr) return nullptr;
+    reportEnding(decodePcxImage(indices, file, *width, *height), path);
     return indices;
 }
 
@@ -100,4 +110,17 @@ const uint8_t* loadPcxReusing(const char* path, ReusedBuffer& fileBytes, ReusedB
         return nullptr;
     }
     return decodePcxReusing(bytes, path, canvas, width, height);
+}
+
+bool loadPcxBox(const char* path, ReusedBuffer& fileBytes, uint8_t transparent, int32_t* width,
+                int32_t* height, PcxBox& box) {
+    std::span<const uint8_t> bytes;
+    const int32_t loaded = fileLoad(path, fileBytes, bytes);
+    if (loaded < 1 || bytes.empty()) {
+        reportCannotOpen(path);
+        return false;
+    }
+    if (!readSides(bytes, path, width, height)) return false;
+    reportEnding(findPcxBox(bytes, *width, *height, transparent, box), path);
+    return true;
 }

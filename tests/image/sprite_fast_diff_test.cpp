@@ -351,6 +351,32 @@ PcxOutcome pcxReused(const std::string& path, ReusedBuffer& file, ReusedBuffer& 
     return o;
 }
 
+// The box alone, from the walk over the runs with no picture built.
+PcxOutcome pcxBoxOnly(const std::string& path, ReusedBuffer& file) {
+    PcxOutcome o;
+    PcxBox box;
+    testing::internal::CaptureStdout();
+    o.loaded = loadPcxBox(path.c_str(), file, 255, &o.width, &o.height, box);
+    o.lines = testing::internal::GetCapturedStdout();
+    if (!o.loaded || box.empty()) return o;
+    o.blank = false;
+    o.left = static_cast<int32_t>(box.left), o.top = static_cast<int32_t>(box.top);
+    o.right = static_cast<int32_t>(box.right), o.bottom = static_cast<int32_t>(box.bottom);
+    return o;
+}
+
+void expectSameOutcome(const PcxOutcome& got, const PcxOutcome& fresh, const std::string& name) {
+    ASSERT_EQ(got.loaded, fresh.loaded) << name;
+    ASSERT_EQ(got.lines, fresh.lines) << name;
+    ASSERT_EQ(got.width, fresh.width) << name;
+    ASSERT_EQ(got.height, fresh.height) << name;
+    ASSERT_EQ(got.blank, fresh.blank) << name;
+    ASSERT_EQ(got.left, fresh.left) << name;
+    ASSERT_EQ(got.top, fresh.top) << name;
+    ASSERT_EQ(got.right, fresh.right) << name;
+    ASSERT_EQ(got.bottom, fresh.bottom) << name;
+}
+
 TEST(PcxSpriteReusedBlocks, AgreesWithTheAllocatingLoad) {
     testsupport::TempDir dir;
     std::mt19937 rng(99);
@@ -382,22 +408,48 @@ TEST(PcxSpriteReusedBlocks, AgreesWithTheAllocatingLoad) {
             const std::string path = dir.file(std::string("s") + std::to_string(i) + ".pcx");
             testsupport::writeFile(path, Bytes(whole.begin(), whole.begin() + cut));
             const PcxOutcome fresh = pcxFresh(path);
-            const PcxOutcome reused = pcxReused(path, file, canvas);
             const std::string name = "file " + std::to_string(i) + " cut at " + std::to_string(cut);
-            ASSERT_EQ(reused.loaded, fresh.loaded) << name;
-            ASSERT_EQ(reused.lines, fresh.lines) << name;
-            ASSERT_EQ(reused.width, fresh.width) << name;
-            ASSERT_EQ(reused.height, fresh.height) << name;
-            ASSERT_EQ(reused.blank, fresh.blank) << name;
-            ASSERT_EQ(reused.left, fresh.left) << name;
-            ASSERT_EQ(reused.top, fresh.top) << name;
-            ASSERT_EQ(reused.right, fresh.right) << name;
-            ASSERT_EQ(reused.bottom, fresh.bottom) << name;
+            expectSameOutcome(pcxReused(path, file, canvas), fresh, name + " (reused blocks)");
+            expectSameOutcome(pcxBoxOnly(path, file), fresh, name + " (box walk)");
+            if (HasFatalFailure()) return;
         }
     }
     // A missing file: the same line, nothing loaded.
     const std::string missing = dir.file("none.pcx");
     EXPECT_EQ(pcxReused(missing, file, canvas).lines, pcxFresh(missing).lines);
+    EXPECT_EQ(pcxBoxOnly(missing, file).lines, pcxFresh(missing).lines);
+}
+
+TEST(PcxSpriteBoxWalk, AgreesOnTheCorpusFiles) {
+    const std::filesystem::path dir = testsupport::corpusDir();
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir, ec)) GTEST_SKIP() << "no corpus folder at " << dir;
+    ReusedBuffer file;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(dir, ec)) {
+        if (!entry.is_regular_file() || entry.path().extension() != ".pcx") continue;
+        const std::string path = entry.path().string();
+        expectSameOutcome(pcxBoxOnly(path, file), pcxFresh(path), path);
+        if (HasFatalFailure()) return;
+    }
+}
+
+// Data that ends early leaves index 0 in the rest of the picture: visible, unless 0 is the
+// transparent index.
+TEST(PcxSpriteBoxWalk, TheRestOfACutShortPictureIsIndexZero) {
+    auto b = pcxtest::PcxBuilder::sized(4, 3);
+    b.data({0xC3, 255, 7});  // row 0: 255 255 255 7, then the data ends
+    const Bytes file = b.bytes();
+    PcxBox box;
+    EXPECT_EQ(findPcxBox(file, 4, 3, 255, box), PcxDecode::CutShort);
+    EXPECT_EQ(box.top, 0u);
+    EXPECT_EQ(box.bottom, 2u);
+    EXPECT_EQ(box.left, 0u);
+    EXPECT_EQ(box.right, 3u);
+    EXPECT_EQ(findPcxBox(file, 4, 3, 0, box), PcxDecode::CutShort);
+    EXPECT_EQ(box.top, 0u);
+    EXPECT_EQ(box.bottom, 0u);
+    EXPECT_EQ(box.left, 0u);  // 255 is visible when 0 is the transparent index
+    EXPECT_EQ(box.right, 3u);
 }
 
 }  // namespace
