@@ -14,6 +14,7 @@ void allocateTables(DriverState& state) {
     tables.spriteSource.reserve(MAX_SPRITES);
     tables.spritePath.reserve(MAX_SPRITES);
     tables.spriteGeometry.reserve(MAX_SPRITES);
+    tables.spriteRecall.reserve(MAX_SPRITES);
     state.scratch.resize(FIELD_BUFFER_SIZE);
     state.value.resize(FIELD_BUFFER_SIZE);
 }
@@ -38,6 +39,7 @@ void claimSpriteSlot(SpriteTables& tables, int32_t slot) {
     tables.spriteSource.resize(wanted);
     tables.spritePath.resize(wanted);
     tables.spriteGeometry.resize(wanted);
+    tables.spriteRecall.resize(wanted);
 }
 
 void resetDriverState() {
@@ -67,5 +69,6 @@ void resetDriverState() {
     tables.spriteSource.clear();
     tables.spritePath.clear();
     tables.spriteGeometry.clear();
+    tables.spriteRecall.clear();
     tables.entriesByHid.clear();
 }

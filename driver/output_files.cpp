@@ -75,7 +75,7 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
                                    static_cast<uint64_t>(bytesPerPixel(kind));
         if (pixelPassHook != nullptr) pixelPassHook(i, path);
         CroppedSprite sprite;
-        const bool loaded = loadCroppedSprite(path, kind, sprite);
+        const bool loaded = loadCroppedSprite(path, kind, &tables.spriteRecall[i], sprite);
         if (!loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
             std::printf("Warning, %s changed since it was listed, writing blank pixels.\n",
                         path.c_str());

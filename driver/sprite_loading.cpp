@@ -3,6 +3,7 @@
 #include <cstring>
 #include <span>
 
+#include "driver/source_recall.hpp"
 #include "filesys/file_layer.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
@@ -65,34 +66,59 @@ struct Lookup {
     DiskEntry found = DiskEntry::missing;
 };
 
-bool readTgaFile(const std::string& path, Lookup lookup, std::span<const uint8_t>& bytes) {
+bool readTgaFile(const std::string& path, Lookup lookup, std::span<const uint8_t>& bytes,
+                 FileStamp& stamp) {
     ReusedBuffer& file = reused().file;
     if (!lookup.done) return fileReadDisk(path.c_str(), file, bytes);
-    return lookup.found == DiskEntry::regular && fileReadFoundRegular(path.c_str(), file, bytes);
+    return lookup.found == DiskEntry::regular &&
+           fileReadFoundRegular(path.c_str(), file, bytes, &stamp);
+}
+
+// The block for the box's pixels, or null for a blank box or when there is no memory.
+uint8_t* croppedBlock(const TgaBox& box) {
+    if (box.blank) return nullptr;
+    const size_t wd = static_cast<size_t>(box.right - box.left + 1);
+    const size_t ht = static_cast<size_t>(box.bottom - box.top + 1);
+    return reused().cropped.reserve(wd * ht * TGA_PIXEL_BYTES);
+}
+
+// The sprite as the box and, when given, its cropped pixels make it.
+void takeTgaBox(const TgaBox& box, const uint8_t* pixels, bool withPixels,
+                CroppedSprite& sprite) {
+    setCropOffsets(box);
+    sprite.width = box.width;
+    sprite.height = box.height;
+    // No memory for the pixels: as a failed allocation of the crop, a 0 x 0 sprite.
+    if (box.blank || (withPixels && pixels == nullptr)) return;
+    sprite.wd = box.right - box.left + 1;
+    sprite.ht = box.bottom - box.top + 1;
+    sprite.pixels = pixels;
 }
 
 bool loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
                    CroppedSprite& sprite) {
-    ReusedBlocks& blocks = reused();
     std::span<const uint8_t> bytes;
-    if (!readTgaFile(path, lookup, bytes)) return false;
+    FileStamp stamp;
+    if (!readTgaFile(path, lookup, bytes, stamp)) return false;
     TgaBox box;
     if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
-    setCropOffsets(box);
-    sprite.width = box.width;
-    sprite.height = box.height;
-    if (box.blank) return true;
-    const int32_t wd = box.right - box.left + 1;
-    const int32_t ht = box.bottom - box.top + 1;
+    if (lookup.done) sprite.recall = recallTgaSource(bytes, stamp, box);
+    uint8_t* out = nullptr;
     if (withPixels) {
-        const size_t bytesOut = static_cast<size_t>(wd) * static_cast<size_t>(ht) * TGA_PIXEL_BYTES;
-        uint8_t* out = blocks.cropped.reserve(bytesOut);
-        // No memory: as a failed allocation of the crop, a 0 x 0 sprite.
-        if (out == nullptr || !cropTgaFast(bytes, box, out, blocks.picture)) return true;
-        sprite.pixels = out;
+        out = croppedBlock(box);
+        if (out != nullptr && !cropTgaFast(bytes, box, out, reused().picture)) out = nullptr;
     }
-    sprite.wd = wd;
-    sprite.ht = ht;
+    takeTgaBox(box, out, withPixels, sprite);
+    return true;
+}
+
+// The pixel pass's road for a source the listing recalled: only the box's rows are read, and
+// nothing is searched again. False when the file is no longer the one recalled.
+bool loadRecalledTga(const std::string& path, const SourceRecall& recall, CroppedSprite& sprite) {
+    uint8_t* out = croppedBlock(recall.box);
+    if (!recall.box.blank && out == nullptr) return false;
+    if (!cropRecalledTga(path, recall, reused().file, reused().picture, out)) return false;
+    takeTgaBox(recall.box, out, true, sprite);
     return true;
 }
 
@@ -154,7 +180,14 @@ bool loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool withP
 
 }  // namespace
 
-bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite) {
+bool loadCroppedSprite(const std::string& path, int32_t kind, const SourceRecall* recall,
+                       CroppedSprite& sprite) {
+    if (kind == SOURCE_TGA && recall != nullptr && recall->usable) {
+        sprite = CroppedSprite{};
+        const bool recalled = loadRecalledTga(path, *recall, sprite);
+        reused().trim();
+        if (recalled) return true;
+    }
     return loadSprite(path, kind, Lookup{}, true, sprite);
 }
 

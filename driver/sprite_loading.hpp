@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "driver/source_recall.hpp"
 #include "filesys/file_layer.hpp"
 #include "sprite/sprite_types.hpp"
 
@@ -18,6 +19,7 @@ struct CroppedSprite {
     // until the next load: the block is reused from sprite to sprite.
     const uint8_t* pixels = nullptr;
     std::unique_ptr<uint8_t[]> owned;  // the block, when it is not the reused one
+    SourceRecall recall;               // what the box pass learned for the pixel pass
 };
 
 // Bytes a pixel of the cropped image: 4 (red, green, blue, alpha) for TGA, 1 palette index for
@@ -29,7 +31,10 @@ inline int32_t bytesPerPixel(int32_t kind) {
 // Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
 // crops it, leaving cropLeft and cropTop for the caller. Returns false when the file does not
 // load; the PCX reader and the file layer have then printed their own lines.
-bool loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
+// With `recall` (the box pass's, for the same path and kind) an unchanged TGA file is read
+// only where the box lies; any change sends it down the full load.
+bool loadCroppedSprite(const std::string& path, int32_t kind, const SourceRecall* recall,
+                       CroppedSprite& sprite);
 
 // The same without the pixels: the sides, the cropped sides and the crop offsets, with the
 // same lines printed. `onDisk` is what the caller's stat of `path` has just found, so a TGA

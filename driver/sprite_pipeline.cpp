@@ -91,6 +91,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
                  wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
 
     tables.spriteGeometry[slot] = {sprite.width, sprite.height, cropLeft, cropTop};
+    tables.spriteRecall[slot] = sprite.recall;
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);

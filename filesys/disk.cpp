@@ -182,7 +182,8 @@ bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_
     return fileReadFoundRegular(path, buffer, bytes);
 }
 
-bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes) {
+bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
+                          FileStamp* stamp) {
     bytes = {};
     if (!usable(path)) return false;
     int fd;
@@ -195,6 +196,7 @@ bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<cons
         close(fd);
         return false;
     }
+    if (stamp != nullptr) *stamp = filesys_detail::stampOf(st);
     const auto size = static_cast<int32_t>(st.st_size);
     uint8_t* dst = buffer.reserve(size > 0 ? static_cast<size_t>(size) : 1);
     if (dst == nullptr) {

@@ -161,9 +161,32 @@ bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
 // the result is false.
 bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
 
+// One version of a file on disk: when any of these differ, the file may have changed. Times
+// are nanoseconds since the epoch.
+struct FileStamp {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    int64_t size = -1;
+    int64_t modifiedNs = 0;
+    int64_t changedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The system clock that stamps' times are measured on, in nanoseconds since the epoch.
+int64_t fileClockNs();
+
 // The same for a path that fileEntryOnDisk has just found to be a regular file: that stat
-// stands for the one before the open, and the open file is still checked (fstat).
-bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
+// stands for the one before the open, and the open file is still checked (fstat). `stamp`,
+// when given, receives the open file's stamp.
+bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
+                          FileStamp* stamp = nullptr);
+
+// Reads bytes [offset, offset + length) of the regular file at `path` (fewer where the file
+// ends first) into `buffer`, provided it still bears `expected`: stat, open, fstat, one read,
+// close. False, with nothing read, when it is no longer a regular file with that stamp or
+// cannot be opened or read.
+bool fileReadRangeIfSame(const char* path, const FileStamp& expected, uint64_t offset,
+                         uint64_t length, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
 
 // Whether the open handle is a regular file (fstat), so a failed output may be removed.
 bool fileIsRegular(int32_t handle);

@@ -8,6 +8,8 @@
 
 #include "filesys/file_layer.hpp"
 
+struct stat;
+
 namespace filesys_detail {
 
 // ---- disk.cpp: the operating system's calls ----
@@ -21,6 +23,9 @@ bool pathUsable(const char* path);
 enum class DiskKind { missing, regular, directory, special };
 DiskKind diskKind(const char* path);
 DiskKind handleKind(int32_t handle);
+
+// The stamp of a file from its stat.
+FileStamp stampOf(const struct stat& st);
 
 // Size of the file at `path` (stat), or -1 when stat fails or confinement hides the path.
 int64_t diskFileSize(const char* path);
