@@ -40,20 +40,25 @@ class FileBlock {
     const uint8_t* view_ = nullptr;
 };
 
-// A block of bytes reused from load to load: grown when a load needs more, never cleared.
+// A block of bytes reused from load to load: grown when a load needs more, never cleared. Its
+// pages are all in place from the start (see reused_buffer.cpp).
 class ReusedBuffer {
   public:
+    ReusedBuffer() = default;
+    ~ReusedBuffer() { release(); }
+    ReusedBuffer(const ReusedBuffer&) = delete;
+    ReusedBuffer& operator=(const ReusedBuffer&) = delete;
     // A block of at least `count` bytes (its earlier contents lost when it grows), or null
     // when there is no memory for it.
     uint8_t* reserve(size_t count);
     // Gives the memory back.
     void release();
-    const uint8_t* data() const { return bytes_.get(); }
-    uint8_t* data() { return bytes_.get(); }
+    const uint8_t* data() const { return bytes_; }
+    uint8_t* data() { return bytes_; }
     size_t capacity() const { return capacity_; }
 
   private:
-    std::unique_ptr<uint8_t[]> bytes_;
+    uint8_t* bytes_ = nullptr;  // mapped by reserve, unmapped by release
     size_t capacity_ = 0;
 };
 
