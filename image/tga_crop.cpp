@@ -79,7 +79,16 @@ void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t 
             convertRow32(src, have, out, conv);
             out += have * kFormat;
         } else {
-            for (uint64_t j = 0; j < have; ++j, src += Conv::kBytes, out += kFormat) {
+            uint64_t j = 0;
+            if constexpr (Conv::kBytes == 3) {
+                // Where another pixel follows, four bytes are read at once and the fourth,
+                // the next pixel's, is dropped.
+                for (; j + 1 < have; ++j, src += 3, out += kFormat) {
+                    const uint32_t value = opaqueFromBgr(loadWord(src));
+                    std::memcpy(out, &value, kFormat);
+                }
+            }
+            for (; j < have; ++j, src += Conv::kBytes, out += kFormat) {
                 const uint32_t value = conv(src);
                 std::memcpy(out, &value, kFormat);
             }
@@ -115,6 +124,8 @@ void cropRaw(const TgaLayout& layout, const Conv& conv, const TgaBox& box, uint8
 
 bool cropRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out,
                    ReusedBuffer& scratch) {
+    if (cropTgaRunLength(layout, box, out)) return true;
+    // Any other layout: decoded whole into the scratch block, and the box copied out.
     const size_t stride = size_t{layout.width} * kFormat;
     uint8_t* picture = scratch.reserve(stride * layout.height);
     if (picture == nullptr) return false;

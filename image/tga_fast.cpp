@@ -10,6 +10,7 @@
 #include "image/tga.hpp"
 #include "image/tga_convert.hpp"
 #include "image/tga_internal.hpp"
+#include "image/tga_sprite.hpp"
 
 // Pixels are read and stored as 32-bit words whose low byte comes first in memory.
 static_assert(std::endian::native == std::endian::little, "little-endian hosts only");
@@ -94,6 +95,9 @@ class RowSink {
         startRow();
     }
 
+    // Every pixel is stored, so the walk never ends early.
+    static bool done() { return false; }
+
     // Stores n converted pixels read from src; returns where reading stopped.
     template <class Conv>
     const uint8_t* put(const uint8_t* src, uint32_t n, const Conv& conv) {
@@ -176,13 +180,106 @@ class RowSink {
     uint32_t column_ = 0;
 };
 
-// `zero` is what a pixel that cannot be read becomes: the conversion of value 0 (looked up in
-// the colour map where there is one). Once a read fails every later read fails too.
-template <uint32_t Format, bool RightToLeft, class Conv>
-void decodeWith(const TgaLayout& layout, uint8_t* image, const Conv& conv, uint32_t zero) {
+// Stores only the pixels inside a box, converted, into a block of the box's size whose rows
+// run top first; the rest are read past. Once the walk is beyond the box's last file row,
+// nothing later can fall inside it.
+class CropSink {
+  public:
+    CropSink(uint8_t* out, const TgaLayout& layout, const TgaBox& box)
+        : out_(out),
+          width_(layout.width),
+          height_(layout.height),
+          topDown_((layout.descriptor & 0x20) != 0),
+          rightToLeft_((layout.descriptor & 0x10) != 0),
+          left_(static_cast<uint32_t>(box.left)),
+          top_(static_cast<uint32_t>(box.top)),
+          boxWidth_(static_cast<uint32_t>(box.right - box.left + 1)) {
+        const auto right = static_cast<uint32_t>(box.right);
+        const auto bottom = static_cast<uint32_t>(box.bottom);
+        firstRow_ = topDown_ ? top_ : height_ - 1 - bottom;
+        lastRow_ = topDown_ ? bottom : height_ - 1 - top_;
+        firstColumn_ = rightToLeft_ ? width_ - 1 - right : left_;
+        lastColumn_ = rightToLeft_ ? width_ - 1 - left_ : right;
+    }
+
+    bool done() const { return fileRow_ > lastRow_; }
+
+    template <class Conv>
+    const uint8_t* put(const uint8_t* src, uint32_t n, const Conv& conv) {
+        while (n > 0 && !done()) {
+            const uint32_t k = n < width_ - column_ ? n : width_ - column_;
+            uint32_t from = 0;
+            uint32_t to = 0;
+            if (overlap(k, from, to)) {
+                for (uint32_t c = from; c < to; ++c) {
+                    store(c, conv(src + size_t{c - column_} * Conv::kBytes));
+                }
+            }
+            src += size_t{k} * Conv::kBytes;
+            advance(k);
+            n -= k;
+        }
+        return src;
+    }
+
+    void fill(uint32_t value, uint32_t n) {
+        while (n > 0 && !done()) {
+            const uint32_t k = n < width_ - column_ ? n : width_ - column_;
+            uint32_t from = 0;
+            uint32_t to = 0;
+            if (overlap(k, from, to)) {
+                for (uint32_t c = from; c < to; ++c) store(c, value);
+            }
+            advance(k);
+            n -= k;
+        }
+    }
+
+  private:
+    // The file columns [from, to) of the next k pixels of this row that lie in the box.
+    bool overlap(uint32_t k, uint32_t& from, uint32_t& to) const {
+        if (fileRow_ < firstRow_) return false;
+        from = column_ > firstColumn_ ? column_ : firstColumn_;
+        const uint32_t end = column_ + k - 1 < lastColumn_ ? column_ + k - 1 : lastColumn_;
+        to = end + 1;
+        return from <= end;
+    }
+    void store(uint32_t fileColumn, uint32_t value) {
+        const uint32_t x = rightToLeft_ ? width_ - 1 - fileColumn : fileColumn;
+        const uint32_t y = topDown_ ? fileRow_ : height_ - 1 - fileRow_;
+        const size_t at = (size_t{y - top_} * boxWidth_ + (x - left_)) * 4;
+        std::memcpy(out_ + at, &value, 4);
+    }
+    void advance(uint32_t k) {
+        column_ += k;
+        if (column_ == width_) {
+            column_ = 0;
+            ++fileRow_;
+        }
+    }
+
+    uint8_t* out_;
+    uint32_t width_;
+    uint32_t height_;
+    bool topDown_;
+    bool rightToLeft_;
+    uint32_t left_;
+    uint32_t top_;
+    uint32_t boxWidth_;
+    uint32_t firstRow_ = 0;
+    uint32_t lastRow_ = 0;
+    uint32_t firstColumn_ = 0;
+    uint32_t lastColumn_ = 0;
+    uint32_t fileRow_ = 0;
+    uint32_t column_ = 0;
+};
+
+// The walk over the stored pixels, in file order, into a sink. `zero` is what a pixel that
+// cannot be read becomes: the conversion of value 0 (looked up in the colour map where there
+// is one). Once a read fails every later read fails too.
+template <class Sink, class Conv>
+void walkPixels(const TgaLayout& layout, Sink& sink, const Conv& conv, uint32_t zero) {
     constexpr uint32_t kBytes = Conv::kBytes;
-    RowSink<Format, RightToLeft> sink(image, layout.width, layout.height,
-                                      (layout.descriptor & 0x20) != 0);
     const uint8_t* data = layout.file.data();
     const size_t size = layout.file.size();
     size_t pos = layout.pixelPos < size ? layout.pixelPos : size;
@@ -195,7 +292,7 @@ void decodeWith(const TgaLayout& layout, uint8_t* image, const Conv& conv, uint3
         sink.fill(zero, remaining - n);
         return;
     }
-    while (remaining > 0) {
+    while (remaining > 0 && !sink.done()) {
         if (pos >= size) break;
         uint32_t header = data[pos++];
         uint32_t n = (header & 0x7F) + 1;
@@ -217,6 +314,13 @@ void decodeWith(const TgaLayout& layout, uint8_t* image, const Conv& conv, uint3
         remaining -= n;
     }
     sink.fill(zero, remaining);
+}
+
+template <uint32_t Format, bool RightToLeft, class Conv>
+void decodeWith(const TgaLayout& layout, uint8_t* image, const Conv& conv, uint32_t zero) {
+    RowSink<Format, RightToLeft> sink(image, layout.width, layout.height,
+                                      (layout.descriptor & 0x20) != 0);
+    walkPixels(layout, sink, conv, zero);
 }
 
 template <class Conv>
@@ -303,6 +407,26 @@ bool decodeTgaFast(const TgaLayout& layout, uint8_t* image) {
                 decodeAny(layout, image, ConvBgra32{tgaPremultiplyTable()}, zero);
             } else {
                 decodeAny(layout, image, ConvBgrx32{}, zero);
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool cropTgaRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out) {
+    if (!layout.runLength || layout.hasMap || layout.format != 4 || box.blank) return false;
+    CropSink sink(out, layout, box);
+    const uint32_t zero = convert(layout, 0);
+    switch (layout.bytesPerPixel) {
+        case 3:
+            walkPixels(layout, sink, ConvBgr24{}, zero);
+            return true;
+        case 4:
+            if (layout.alphaBits != 0) {
+                walkPixels(layout, sink, ConvBgra32{tgaPremultiplyTable()}, zero);
+            } else {
+                walkPixels(layout, sink, ConvBgrx32{}, zero);
             }
             return true;
         default:

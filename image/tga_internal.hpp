@@ -74,6 +74,13 @@ void decodeTgaGeneric(const TgaLayout& layout, uint8_t* image);
 // layout has no fast decoder (the generic decoding then does it).
 bool decodeTgaFast(const TgaLayout& layout, uint8_t* image);
 
+// The pixels of `box` (inside the picture, not blank) of a run-length true-colour file without
+// a colour map, decoded straight into `out` (box width x height x 4 bytes, top row first)
+// without the rest of the picture: what decoding it whole and copying the box out gives.
+// False, touching nothing, for any other layout.
+struct TgaBox;
+bool cropTgaRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out);
+
 enum class TgaDecodePath { Fast, Generic };
 
 // decodeTga with the decoding chosen: Fast uses a fast decoder where one exists, Generic never.
