@@ -79,16 +79,7 @@ void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t 
             convertRow32(src, have, out, conv);
             out += have * kFormat;
         } else {
-            uint64_t j = 0;
-            if constexpr (Conv::kBytes == 3) {
-                // Where another pixel follows, four bytes are read at once and the fourth,
-                // the next pixel's, is dropped.
-                for (; j + 1 < have; ++j, src += 3, out += kFormat) {
-                    const uint32_t value = opaqueFromBgr(loadWord(src));
-                    std::memcpy(out, &value, kFormat);
-                }
-            }
-            for (; j < have; ++j, src += Conv::kBytes, out += kFormat) {
+            for (uint64_t j = 0; j < have; ++j, src += Conv::kBytes, out += kFormat) {
                 const uint32_t value = conv(src);
                 std::memcpy(out, &value, kFormat);
             }

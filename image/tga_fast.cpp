@@ -2,7 +2,9 @@
 // rows. Each gives exactly what the per-pixel steps give (readTgaPixel, convertTgaValue,
 // storeTgaPixel): the converters use tables built from the same arithmetic, and data that ends
 // early turns every pixel from there on into the conversion of value 0, as a stream would.
+#include <algorithm>
 #include <bit>
+#include <cstddef>
 #include <cstring>
 #include <new>
 #include <vector>
@@ -193,7 +195,8 @@ class CropSink {
           rightToLeft_((layout.descriptor & 0x10) != 0),
           left_(static_cast<uint32_t>(box.left)),
           top_(static_cast<uint32_t>(box.top)),
-          boxWidth_(static_cast<uint32_t>(box.right - box.left + 1)) {
+          boxWidth_(static_cast<uint32_t>(box.right - box.left + 1)),
+          step_((layout.descriptor & 0x10) != 0 ? -4 : 4) {
         const auto right = static_cast<uint32_t>(box.right);
         const auto bottom = static_cast<uint32_t>(box.bottom);
         firstRow_ = topDown_ ? top_ : height_ - 1 - bottom;
@@ -207,12 +210,15 @@ class CropSink {
     template <class Conv>
     const uint8_t* put(const uint8_t* src, uint32_t n, const Conv& conv) {
         while (n > 0 && !done()) {
-            const uint32_t k = n < width_ - column_ ? n : width_ - column_;
+            const uint32_t k = piece(n);
             uint32_t from = 0;
             uint32_t to = 0;
             if (overlap(k, from, to)) {
-                for (uint32_t c = from; c < to; ++c) {
-                    store(c, conv(src + size_t{c - column_} * Conv::kBytes));
+                const uint8_t* p = src + size_t{from - column_} * Conv::kBytes;
+                uint8_t* dst = target(from);
+                for (uint32_t c = from; c < to; ++c, p += Conv::kBytes, dst += step_) {
+                    const uint32_t value = conv(p);
+                    std::memcpy(dst, &value, 4);
                 }
             }
             src += size_t{k} * Conv::kBytes;
@@ -224,11 +230,13 @@ class CropSink {
 
     void fill(uint32_t value, uint32_t n) {
         while (n > 0 && !done()) {
-            const uint32_t k = n < width_ - column_ ? n : width_ - column_;
+            const uint32_t k = piece(n);
             uint32_t from = 0;
             uint32_t to = 0;
             if (overlap(k, from, to)) {
-                for (uint32_t c = from; c < to; ++c) store(c, value);
+                // Equal pixels fill a contiguous stretch whichever way the row runs.
+                uint8_t* dst = target(rightToLeft_ ? to - 1 : from);
+                for (uint32_t c = from; c < to; ++c, dst += 4) std::memcpy(dst, &value, 4);
             }
             advance(k);
             n -= k;
@@ -236,25 +244,34 @@ class CropSink {
     }
 
   private:
+    // How many of the next n pixels to take at once: up to the end of the row, or every row
+    // before the box's first at one go.
+    uint32_t piece(uint32_t n) const {
+        if (fileRow_ < firstRow_ && column_ == 0) {
+            const uint64_t before = uint64_t{firstRow_ - fileRow_} * width_;
+            if (n >= width_) return static_cast<uint32_t>(std::min<uint64_t>(n / width_ * width_, before));
+        }
+        return n < width_ - column_ ? n : width_ - column_;
+    }
     // The file columns [from, to) of the next k pixels of this row that lie in the box.
     bool overlap(uint32_t k, uint32_t& from, uint32_t& to) const {
-        if (fileRow_ < firstRow_) return false;
+        if (fileRow_ < firstRow_ || k > width_ - column_) return false;
         from = column_ > firstColumn_ ? column_ : firstColumn_;
         const uint32_t end = column_ + k - 1 < lastColumn_ ? column_ + k - 1 : lastColumn_;
         to = end + 1;
         return from <= end;
     }
-    void store(uint32_t fileColumn, uint32_t value) {
+    // Where file column c of the current row goes in the block.
+    uint8_t* target(uint32_t fileColumn) const {
         const uint32_t x = rightToLeft_ ? width_ - 1 - fileColumn : fileColumn;
         const uint32_t y = topDown_ ? fileRow_ : height_ - 1 - fileRow_;
-        const size_t at = (size_t{y - top_} * boxWidth_ + (x - left_)) * 4;
-        std::memcpy(out_ + at, &value, 4);
+        return out_ + (size_t{y - top_} * boxWidth_ + (x - left_)) * 4;
     }
     void advance(uint32_t k) {
         column_ += k;
-        if (column_ == width_) {
-            column_ = 0;
-            ++fileRow_;
+        if (column_ >= width_) {  // whole rows at once only from a row's start
+            fileRow_ += column_ / width_;
+            column_ %= width_;
         }
     }
 
@@ -266,6 +283,7 @@ class CropSink {
     uint32_t left_;
     uint32_t top_;
     uint32_t boxWidth_;
+    std::ptrdiff_t step_;  // from one file column to the next in the block
     uint32_t firstRow_ = 0;
     uint32_t lastRow_ = 0;
     uint32_t firstColumn_ = 0;
