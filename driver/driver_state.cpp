@@ -4,17 +4,22 @@
 
 namespace {
 
+// Calls `each` on every parallel table.
+template <class Each>
+void forEachTable(SpriteTables& tables, Each each) {
+    each(tables.spriteTable);
+    each(tables.spriteNames);
+    each(tables.spriteSource);
+    each(tables.spritePath);
+    each(tables.spriteGeometry);
+    each(tables.spriteRecall);
+}
+
 // The tables' room is taken once for the whole run, but an entry is built only when a sprite
 // claims it: filling all MAX_SPRITES entries up front touches every page of them, which costs
 // a short run more than its sprites do.
 void allocateTables(DriverState& state) {
-    SpriteTables& tables = state.tables;
-    tables.spriteTable.reserve(MAX_SPRITES);
-    tables.spriteNames.reserve(MAX_SPRITES);
-    tables.spriteSource.reserve(MAX_SPRITES);
-    tables.spritePath.reserve(MAX_SPRITES);
-    tables.spriteGeometry.reserve(MAX_SPRITES);
-    tables.spriteRecall.reserve(MAX_SPRITES);
+    forEachTable(state.tables, [](auto& table) { table.reserve(MAX_SPRITES); });
     state.scratch.resize(FIELD_BUFFER_SIZE);
     state.value.resize(FIELD_BUFFER_SIZE);
 }
@@ -34,12 +39,7 @@ void claimSpriteSlot(SpriteTables& tables, int32_t slot) {
     const size_t wanted = static_cast<size_t>(slot) + 1;
     if (tables.spriteTable.size() >= wanted) return;
     // Zero-filled entries, as a fresh table holds.
-    tables.spriteTable.resize(wanted);
-    tables.spriteNames.resize(wanted);
-    tables.spriteSource.resize(wanted);
-    tables.spritePath.resize(wanted);
-    tables.spriteGeometry.resize(wanted);
-    tables.spriteRecall.resize(wanted);
+    forEachTable(tables, [wanted](auto& table) { table.resize(wanted); });
 }
 
 void resetDriverState() {
@@ -63,12 +63,6 @@ void resetDriverState() {
     std::fill(state.value.begin(), state.value.end(), '\0');
 
     // Emptied, not released: the next run claims its entries afresh from the same room.
-    SpriteTables& tables = state.tables;
-    tables.spriteTable.clear();
-    tables.spriteNames.clear();
-    tables.spriteSource.clear();
-    tables.spritePath.clear();
-    tables.spriteGeometry.clear();
-    tables.spriteRecall.clear();
-    tables.entriesByHid.clear();
+    forEachTable(state.tables, [](auto& table) { table.clear(); });
+    state.tables.entriesByHid.clear();
 }

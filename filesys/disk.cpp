@@ -186,16 +186,9 @@ bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<cons
                           FileStamp* stamp) {
     bytes = {};
     if (!usable(path)) return false;
-    int fd;
-    do {
-        fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
-        close(fd);
-        return false;
-    }
+    const int32_t fd = filesys_detail::openRegularFile(path, st);
+    if (fd < 0) return false;
     if (stamp != nullptr) *stamp = filesys_detail::stampOf(st);
     const auto size = static_cast<int32_t>(st.st_size);
     uint8_t* dst = buffer.reserve(size > 0 ? static_cast<size_t>(size) : 1);
@@ -237,6 +230,20 @@ DiskKind diskKind(const char* path) {
     struct stat st;
     if (stat(path, &st) != 0) return DiskKind::missing;
     return kindOf(st);
+}
+
+int32_t openRegularFile(const char* path, struct stat& st) {
+    int fd;
+    do {
+        fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) return -1;
+    // Checked again on the open file: the name may have been replaced since the stat.
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 DiskKind handleKind(int32_t handle) {

@@ -24,6 +24,11 @@ enum class DiskKind { missing, regular, directory, special };
 DiskKind diskKind(const char* path);
 DiskKind handleKind(int32_t handle);
 
+// Opens `path` for reading (never blocking, never as a controlling terminal) and checks the
+// open file with fstat: a regular file of at most 2^31 - 1 bytes. Its descriptor, with `st`
+// filled, or -1 with nothing left open.
+int32_t openRegularFile(const char* path, struct stat& st);
+
 // The stamp of a file from its stat.
 FileStamp stampOf(const struct stat& st);
 

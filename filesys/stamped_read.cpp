@@ -1,6 +1,5 @@
 // Reading part of a file that must be the very version seen before: the stamp that tells
 // versions apart, and the read that checks it on the open file.
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,13 +54,10 @@ bool fileReadRangeIfSame(const char* path, const FileStamp& expected, uint64_t o
     // As for every read: a name that is no longer a regular file is never opened.
     if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
     if (expected.size < 0 || offset > static_cast<uint64_t>(expected.size)) return false;
-    int fd;
-    do {
-        fd = open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return false;
     struct stat st;
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || filesys_detail::stampOf(st) != expected) {
+    const int32_t fd = filesys_detail::openRegularFile(path, st);
+    if (fd < 0) return false;
+    if (filesys_detail::stampOf(st) != expected) {
         close(fd);
         return false;
     }
