@@ -15,6 +15,10 @@ namespace {
 constexpr uint8_t TRANSPARENT_INDEX = 255;
 constexpr size_t TGA_PIXEL_BYTES = 4;
 
+// What the listing reads of a TGA file at first: most sprites whole, and enough of any other
+// to know from its header whether the rest is needed.
+constexpr size_t BOX_HEAD_BYTES = size_t{32} << 10;
+
 // Blocks above this size give their memory back after the load.
 constexpr size_t KEPT_BYTES = size_t{16} << 20;
 
@@ -66,12 +70,14 @@ struct Lookup {
     DiskEntry found = DiskEntry::missing;
 };
 
-bool readTgaFile(const std::string& path, Lookup lookup, std::span<const uint8_t>& bytes,
-                 FileStamp& stamp) {
+bool readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
+                 std::span<const uint8_t>& bytes, FileStamp& stamp) {
     ReusedBuffer& file = reused().file;
     if (!lookup.done) return fileReadDisk(path.c_str(), file, bytes);
+    // For the box alone a file without alpha is read no further than its head.
+    const ReadPlan plan = boxOnly ? ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels} : ReadPlan{};
     return lookup.found == DiskEntry::regular &&
-           fileReadFoundRegular(path.c_str(), file, bytes, &stamp);
+           fileReadFoundRegular(path.c_str(), file, bytes, &stamp, plan);
 }
 
 // The block for the box's pixels, or null for a blank box or when there is no memory.
@@ -99,7 +105,7 @@ bool loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
                    CroppedSprite& sprite) {
     std::span<const uint8_t> bytes;
     FileStamp stamp;
-    if (!readTgaFile(path, lookup, bytes, stamp)) return false;
+    if (!readTgaFile(path, lookup, !withPixels, bytes, stamp)) return false;
     TgaBox box;
     if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
     if (lookup.done) sprite.recall = recallTgaSource(bytes, stamp, box);

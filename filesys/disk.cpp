@@ -183,7 +183,7 @@ bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_
 }
 
 bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
-                          FileStamp* stamp) {
+                          FileStamp* stamp, ReadPlan plan) {
     bytes = {};
     if (!usable(path)) return false;
     struct stat st;
@@ -196,8 +196,15 @@ bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<cons
         close(fd);
         return false;
     }
+    const auto head = static_cast<int32_t>(std::min(plan.head, static_cast<size_t>(size)));
     int32_t got = 0;
-    filesys_detail::readFully(fd, dst, size, &got);
+    filesys_detail::readFully(fd, dst, head, &got);
+    if (got == head && head < size &&
+        (plan.wantsRest == nullptr || plan.wantsRest({dst, static_cast<size_t>(got)}))) {
+        int32_t more = 0;
+        filesys_detail::readFully(fd, dst + got, size - got, &more);
+        got += more;
+    }
     close(fd);
     bytes = {dst, static_cast<size_t>(got)};
     return true;

@@ -180,11 +180,18 @@ struct FileStamp {
 // The system clock that stamps' times are measured on, in nanoseconds since the epoch.
 int64_t fileClockNs();
 
+// How much of a file a read takes: all of it, or at first only its head, and the rest only
+// when `wantsRest(head)` says so.
+struct ReadPlan {
+    size_t head = SIZE_MAX;
+    bool (*wantsRest)(std::span<const uint8_t> head) = nullptr;
+};
+
 // The same for a path that fileEntryOnDisk has just found to be a regular file: that stat
 // stands for the one before the open, and the open file is still checked (fstat). `stamp`,
-// when given, receives the open file's stamp.
+// when given, receives the open file's stamp (of the whole file, whatever the plan read).
 bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
-                          FileStamp* stamp = nullptr);
+                          FileStamp* stamp = nullptr, ReadPlan plan = {});
 
 // Reads bytes [offset, offset + length) of the regular file at `path` (fewer where the file
 // ends first) into `buffer`, provided it still bears `expected`: stat, open, fstat, one read,

@@ -221,6 +221,11 @@ bool tgaHasFastPath(std::span<const uint8_t> file) {
     return tgaFastLayout(file, layout);
 }
 
+bool tgaBoxNeedsPixels(std::span<const uint8_t> head) {
+    TgaLayout layout;
+    return !tgaFastLayout(head, layout) || (layout.depth != 24 && layout.alphaBits != 0);
+}
+
 bool findTgaBox(std::span<const uint8_t> file, TgaBox& box) {
     TgaLayout layout;
     if (!tgaFastLayout(file, layout)) return false;

@@ -164,7 +164,7 @@ bool tgaBoxRows(std::span<const uint8_t> file, const TgaBox& box, TgaRows& rows)
     if (!tgaFastLayout(file, layout)) return false;
     rows = TgaRows{};
     if (layout.runLength || !boxInside(layout, box)) {
-        rows.length = file.size();
+        rows.length = UINT64_MAX;  // to the end of the file
         return true;
     }
     uint32_t first = 0;

@@ -24,6 +24,11 @@ struct TgaBox {
 // Whether the file has a fast path (its header passes every check of the reader).
 bool tgaHasFastPath(std::span<const uint8_t> file);
 
+// Whether findTgaBox needs more of a file than its head: false only for a fast-path file
+// without alpha (24-bit, or 32-bit with alpha bits 0), whose box is the whole picture whatever
+// its data holds.
+bool tgaBoxNeedsPixels(std::span<const uint8_t> head);
+
 // Finds the box of a file with a fast path; false, touching nothing, for any other file.
 bool findTgaBox(std::span<const uint8_t> file, TgaBox& box);
 
@@ -40,7 +45,7 @@ constexpr size_t TGA_HEADER_SIZE = 18;
 
 // Where the rows holding a box lie in a file with a fast path: bytes [offset, offset + length)
 // of the file (the stream may end before them). For an uncompressed file these are the box's
-// rows alone; a run-length file must be read whole.
+// rows alone; a run-length file must be read whole (offset 0, length as large as can be).
 struct TgaRows {
     uint64_t offset = 0;
     uint64_t length = 0;

@@ -51,7 +51,7 @@ struct Source {
 };
 
 // Every kind the short road serves: raw and run-length, 24 and 32 bits, with and without alpha
-// bits, every origin, an image ID, data cut short, and a blank picture.
+// bits, every origin, an image ID, data cut short, a blank picture, small files and large.
 std::vector<Source> sources() {
     std::mt19937 rng(5);
     std::vector<Source> out;
@@ -63,8 +63,10 @@ std::vector<Source> sources() {
                 h.imageType = type;
                 h.depth = depth;
                 h.descriptor = static_cast<uint8_t>(origin | (depth == 32 && n % 3 != 0 ? 8 : 0));
-                h.width = static_cast<uint16_t>(3 + rng() % 40);
-                h.height = static_cast<uint16_t>(2 + rng() % 30);
+                // Some larger than the head the listing reads of a file at first.
+                const bool large = n % 3 == 2;
+                h.width = static_cast<uint16_t>(large ? 150 + rng() % 50 : 3 + rng() % 40);
+                h.height = static_cast<uint16_t>(large ? 80 + rng() % 40 : 2 + rng() % 30);
                 h.idLength = static_cast<uint8_t>(n % 2 == 0 ? 0 : 5);
                 Bytes file = tgatest::tgaFile(h, tgatest::concat({Bytes(h.idLength, 7),
                                                          pixelData(rng, h, n % 7 == 6)}));

@@ -64,6 +64,39 @@ TEST_F(ReusedReads, ReadDiskTakesRegularFilesOnly) {
     }
 }
 
+// A read with a plan takes the head first and the rest only when the head asks for it; the
+// stamp is the whole file's either way.
+TEST_F(ReusedReads, APlannedReadTakesTheRestOnlyWhenTheHeadAsksForIt) {
+    const std::vector<uint8_t> big = pattern(100000, 9);
+    testsupport::writeFile("big.bin", big);
+    const auto wantsRestWhenOdd = [](std::span<const uint8_t> head) { return head[0] % 2 == 1; };
+    struct Case {
+        size_t head;
+        uint8_t first;  // the file's first byte
+        size_t expected;
+    };
+    const Case cases[] = {
+        {16, 1, big.size()},      // asked for: all of it
+        {16, 2, 16},              // not asked for: the head alone
+        {200000, 2, big.size()},  // a head past the end: the whole file, nothing more to ask
+        {0, 2, 0},                // an empty head
+    };
+    ReusedBuffer buffer;
+    for (const Case& c : cases) {
+        std::vector<uint8_t> file = big;
+        file[0] = c.first;
+        testsupport::writeFile("big.bin", file);
+        std::span<const uint8_t> bytes;
+        FileStamp stamp;
+        ASSERT_TRUE(fileReadFoundRegular("big.bin", buffer, bytes, &stamp,
+                                         ReadPlan{c.head, wantsRestWhenOdd}))
+            << c.head;
+        EXPECT_EQ(bytes.size(), c.expected) << c.head;
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.begin())) << c.head;
+        EXPECT_EQ(stamp.size, static_cast<int64_t>(file.size())) << c.head;
+    }
+}
+
 TEST_F(ReusedReads, LoadFindsPreloadedDiskAndArchivedFilesWithTheLinesOfFileLoad) {
     ASSERT_TRUE(writeBlobArchive("game.blob", {{"inside.txt", bytesOf("archived")}}));
     writeText("pre.txt", "preloaded");
