@@ -21,7 +21,7 @@ uint8_t* ReusedBuffer::reserve(size_t count) {
     if (count <= capacity_ && bytes_ != nullptr) return bytes_;
     // Doubling from a floor, so a run of growing files maps anew only a few times. The old
     // bytes are not kept.
-    constexpr size_t kFloor = size_t{2} << 20;
+    constexpr size_t kFloor = size_t{256} << 10;
     const size_t grown = capacity_ < kFloor / 2 ? kFloor : capacity_ * 2;
     const size_t wanted = count > grown ? count : grown;
     release();
