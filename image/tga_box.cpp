@@ -6,6 +6,10 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
 #include "image/tga_sprite.hpp"
@@ -19,13 +23,32 @@ uint32_t readU16(const uint8_t* bytes) {
     return bytes[0] | uint32_t{bytes[1]} << 8;
 }
 
+#if defined(__SSE2__)
+// Whether any of the 16 stored 32-bit pixels at `p` has a non-zero alpha byte.
+bool anyAlpha16(const uint8_t* p) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+    const __m128i c = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 32));
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 48));
+    const __m128i alpha = _mm_and_si128(_mm_or_si128(_mm_or_si128(a, b), _mm_or_si128(c, d)),
+                                        _mm_set1_epi32(static_cast<int>(0xFF000000u)));
+    return _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, _mm_setzero_si128())) != 0xFFFF;
+}
+#else
+bool anyAlpha16(const uint8_t* p) {
+    uint64_t words[8];
+    std::memcpy(words, p, sizeof words);
+    uint64_t any = 0;
+    for (uint64_t w : words) any |= w;
+    return (any & kAlphaMask) != 0;
+}
+#endif
+
 // Whether any of `count` stored 32-bit pixels has a non-zero alpha byte.
 bool anyAlpha(const uint8_t* p, size_t count) {
     size_t i = 0;
-    for (; i + 8 <= count; i += 8) {
-        uint64_t words[4];
-        std::memcpy(words, p + i * 4, sizeof words);
-        if (((words[0] | words[1] | words[2] | words[3]) & kAlphaMask) != 0) return true;
+    for (; i + 16 <= count; i += 16) {
+        if (anyAlpha16(p + i * 4)) return true;
     }
     for (; i < count; ++i) {
         if (p[i * 4 + 3] != 0) return true;
@@ -33,10 +56,11 @@ bool anyAlpha(const uint8_t* p, size_t count) {
     return false;
 }
 
-// The first of pixels [from, to) of a row with a non-zero alpha, or `to`; four pixels are
-// tested at once where the row allows.
+// The first of pixels [from, to) of a row with a non-zero alpha, or `to`; sixteen, then four
+// pixels are tested at once where the row allows.
 uint32_t firstVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     uint32_t c = from;
+    while (c + 16 <= to && !anyAlpha16(row + size_t{c} * 4)) c += 16;
     for (; c + 4 <= to; c += 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{c} * 4, sizeof words);
@@ -49,6 +73,7 @@ uint32_t firstVisible(const uint8_t* row, uint32_t from, uint32_t to) {
 // One past the last of pixels [from, to) with a non-zero alpha, or `from`.
 uint32_t endOfVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     uint32_t e = to;
+    while (e >= from + 16 && !anyAlpha16(row + size_t{e - 16} * 4)) e -= 16;
     for (; e >= from + 4; e -= 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{e - 4} * 4, sizeof words);
