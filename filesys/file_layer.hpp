@@ -9,7 +9,9 @@
 // Process-wide state, each in the one file that owns it: the initialised flag (file_layer.cpp),
 // the preload table (preload.cpp), the archive's name and header and the current-entry values
 // of the last archive hit (blob_archive.cpp), the confinement switch (disk.cpp). The OS calls
-// live in disk.cpp; hash.cpp holds the name hash; blob_writer.cpp builds archives.
+// live in disk.cpp, with the reads of part of an unchanged file in stamped_read.cpp, the
+// replacing writes in replace_file.cpp and the reused blocks' mappings in reused_buffer.cpp;
+// hash.cpp holds the name hash; blob_writer.cpp builds archives.
 #pragma once
 
 #include <cstdint>
