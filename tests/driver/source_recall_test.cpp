@@ -138,16 +138,21 @@ std::optional<Bytes> cropRecalled(const std::string& path, const SourceRecall& r
     return out;
 }
 
-TEST(SourceRecall, AnyChangeToTheFileRefusesTheShortRoad) {
-    testsupport::TempDir dir;
-    std::mt19937 rng(11);
+// An uncompressed 32-bit picture with 8 alpha bits and a visible rectangle.
+Bytes alphaPicture(std::mt19937& rng, uint16_t width, uint16_t height) {
     tgatest::Header h;
     h.depth = 32;
     h.descriptor = 8;
-    h.width = 20;
-    h.height = 12;
-    const Bytes original = tgatest::tgaFile(h, pixelData(rng, h, false));
-    const Bytes other = tgatest::tgaFile(h, pixelData(rng, h, false));  // the same size
+    h.width = width;
+    h.height = height;
+    return tgatest::tgaFile(h, pixelData(rng, h, false));
+}
+
+TEST(SourceRecall, AnyChangeToTheFileRefusesTheShortRoad) {
+    testsupport::TempDir dir;
+    std::mt19937 rng(11);
+    const Bytes original = alphaPicture(rng, 20, 12);
+    const Bytes other = alphaPicture(rng, 20, 12);  // the same size
 
     struct Case {
         const char* change;
@@ -196,13 +201,8 @@ TEST(SourceRecall, AnyChangeToTheFileRefusesTheShortRoad) {
 TEST(SourceRecall, AFileChangedMomentsBeforeItWasListedIsNotRecalled) {
     testsupport::TempDir dir;
     std::mt19937 rng(3);
-    tgatest::Header h;
-    h.depth = 32;
-    h.descriptor = 8;
-    h.width = 6;
-    h.height = 5;
     const std::string path = dir.file("fresh.tga");
-    testsupport::writeFile(path, tgatest::tgaFile(h, pixelData(rng, h, false)));
+    testsupport::writeFile(path, alphaPicture(rng, 6, 5));
     // Within one tick of a coarse file-system clock a later change could keep the stamp.
     EXPECT_FALSE(listFile(path, 2'000'000'000).usable);
     EXPECT_TRUE(listFile(path, 0).usable);
