@@ -12,7 +12,6 @@ void forEachTable(SpriteTables& tables, Each each) {
     each(tables.spriteSource);
     each(tables.spritePath);
     each(tables.spriteGeometry);
-    each(tables.spriteRecall);
 }
 
 // The tables' room is taken once for the whole run, but an entry is built only when a sprite

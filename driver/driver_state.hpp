@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "driver/lint_sink.hpp"
-#include "driver/source_recall.hpp"
 #include "scanner/scanner.hpp"
 #include "sprite/sprite_types.hpp"
 
@@ -44,8 +43,6 @@ struct SpriteTables {
     // Source said later and however its name was shortened.
     std::vector<std::string> spritePath;
     std::vector<SpriteGeometry> spriteGeometry;
-    // What listing each TGA source learned that lets the pixel pass read less of it.
-    std::vector<SourceRecall> spriteRecall;
     // The entries that hold each hid, in table order, to find id collisions as sprites enter.
     std::unordered_map<uint32_t, std::vector<int32_t>> entriesByHid;
 };

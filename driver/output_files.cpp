@@ -60,8 +60,10 @@ bool appendBinaryTable(const DriverState& state, OutputSink& sink) {
 }
 
 // Every block keeps the size its header entry announces: a sprite whose source no longer gives
-// the listed crop is written as blank pixels of that size.
-bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
+// the listed crop is written as blank pixels of that size. A sprite that cannot be loaded for
+// lack of memory is no fault of its file: the output is abandoned instead, so that it never
+// holds blank pixels in the place of a sprite that is fine.
+bool appendPixelBlocks(const DriverState& state, const std::string& outPath, OutputSink& sink) {
     const SpriteTables& tables = state.tables;
     for (int32_t i = 0; i < state.spriteCount; ++i) {
         // What is written so far reaches the file before the next load, so a failed write is
@@ -75,8 +77,13 @@ bool appendPixelBlocks(const DriverState& state, OutputSink& sink) {
                                    static_cast<uint64_t>(bytesPerPixel(kind));
         if (pixelPassHook != nullptr) pixelPassHook(i, path);
         CroppedSprite sprite;
-        const bool loaded = loadCroppedSprite(path, kind, &tables.spriteRecall[i], sprite);
-        if (!loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
+        const SpriteLoad load = loadCroppedSprite(path, kind, sprite);
+        if (load == SpriteLoad::outOfMemory) {
+            std::printf("Out of memory for %s, %s not written.\n", path.c_str(), outPath.c_str());
+            sink.abandon();
+            return false;
+        }
+        if (load != SpriteLoad::loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
             std::printf("Warning, %s changed since it was listed, writing blank pixels.\n",
                         path.c_str());
             const uint8_t blank = kind == SOURCE_TGA ? BLANK_TGA_BYTE : BLANK_PCX_BYTE;
@@ -141,7 +148,7 @@ bool writeSingleSpriteFile(const DriverState& state, const std::string& path, bo
     }
     const bool header =
         state.writeBinary != 0 ? appendBinaryTable(state, sink) : appendTextTable(state, sink);
-    if (header) appendPixelBlocks(state, sink);
+    if (header) appendPixelBlocks(state, path, sink);
     return finishOutput(sink, path, keepIfSame);
 }
 

@@ -18,6 +18,7 @@ OutputSink::~OutputSink() = default;  // a file never finished is dropped by fil
 bool OutputSink::open(const std::string& path) {
     path_ = path;
     failed_ = false;
+    abandoned_ = false;
     unchanged_ = false;
     pending_.clear();
     handle_ = file_.open(path) ? file_.handle() : -1;
@@ -91,7 +92,19 @@ void OutputSink::reportFailure() {
     }
 }
 
+void OutputSink::abandon() {
+    if (abandoned_) return;
+    const bool removable = file_.inPlaceRegular();
+    file_.abandon();
+    if (removable) fileRemove(path_.c_str());
+    handle_ = -1;
+    failed_ = true;
+    abandoned_ = true;
+    pending_.clear();
+}
+
 bool OutputSink::finish(bool keepIfSame) {
+    if (abandoned_) return false;
     if (handle_ == -1 && !failed_) return false;
     flush();
     if (!failed_) {

@@ -35,6 +35,11 @@ class OutputSink {
     // error line. With keepIfSame, an existing output holding the same bytes is left as it is
     // (unchanged() then tells). Returns true when the whole file is at the path.
     bool finish(bool keepIfSame = false);
+
+    // Gives the output up without a line: a temporary file is removed and the previous output
+    // stays; an output written in place is removed when it is a regular file (it is
+    // incomplete). finish() then returns false and prints nothing.
+    void abandon();
     bool unchanged() const { return unchanged_; }
 
   private:
@@ -44,6 +49,7 @@ class OutputSink {
     ReplacingFile file_;
     int32_t handle_ = -1;
     bool failed_ = false;
+    bool abandoned_ = false;
     bool unchanged_ = false;
     std::string path_;
     std::vector<uint8_t> pending_;

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <span>
 
-#include "driver/source_recall.hpp"
 #include "filesys/file_layer.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
@@ -19,7 +18,8 @@ constexpr size_t TGA_PIXEL_BYTES = 4;
 // to know from its header whether the rest is needed.
 constexpr size_t BOX_HEAD_BYTES = size_t{32} << 10;
 
-// Blocks above this size give their memory back after the load.
+// Blocks above this size give their memory back before the next load: a large sprite's
+// pixels stay valid until then, and its memory does not stay with the run.
 constexpr size_t KEPT_BYTES = size_t{16} << 20;
 
 // The blocks kept from sprite to sprite: a fresh block per load costs more in page faults than
@@ -28,10 +28,15 @@ struct ReusedBlocks {
     ReusedBuffer file;     // the source file's bytes
     ReusedBuffer picture;  // a whole decoded picture, where one is needed
     ReusedBuffer cropped;  // the cropped pixels handed to the caller
-    void trim() {
+    void startLoad() {
         for (ReusedBuffer* b : {&file, &picture, &cropped}) {
             if (b->capacity() > KEPT_BYTES) b->release();
+            b->clearFailure();
         }
+    }
+    bool anyReserveFailed() const {
+        return file.lastReserveFailed() || picture.lastReserveFailed() ||
+               cropped.lastReserveFailed();
     }
 };
 
@@ -55,13 +60,24 @@ void setCropOffsets(const TgaBox& box) {
     cropRight = box.right;
 }
 
+// The memory the picture of width x height pixels of `pixelBytes` would take, asked for and
+// given back: the box was found without building it, but reloading the sprite may need it.
+SpriteLoad pictureAffordable(int32_t width, int32_t height, size_t pixelBytes) {
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * pixelBytes;
+    return memoryAvailable(bytes) ? SpriteLoad::loaded : SpriteLoad::outOfMemory;
+}
+
 // Today's decoding and cropping, for every file without a fast path.
-bool loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, CroppedSprite& sprite) {
-    std::unique_ptr<uint8_t[]> picture = decodeTga(bytes, &sprite.width, &sprite.height, 4);
-    if (!picture) return false;
+SpriteLoad loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, CroppedSprite& sprite) {
+    bool noMemory = false;
+    std::unique_ptr<uint8_t[]> picture =
+        decodeTga(bytes, &sprite.width, &sprite.height, 4, noMemory);
+    if (!picture) return noMemory ? SpriteLoad::outOfMemory : SpriteLoad::notLoaded;
     sprite.owned = cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
+    // No block although the crop found visible pixels: the allocation failed.
+    if (!sprite.owned && cropLeft <= cropRight) return SpriteLoad::outOfMemory;
     if (withPixels) sprite.pixels = sprite.owned.get();
-    return true;
+    return SpriteLoad::loaded;
 }
 
 // How a load learns what the path names: by its own stat, or from the caller's.
@@ -70,14 +86,18 @@ struct Lookup {
     DiskEntry found = DiskEntry::missing;
 };
 
-bool readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
-                 std::span<const uint8_t>& bytes, FileStamp& stamp) {
-    ReusedBuffer& file = reused().file;
-    if (!lookup.done) return fileReadDisk(path.c_str(), file, bytes);
+SpriteLoad readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
+                       std::span<const uint8_t>& bytes) {
+    const DiskEntry found = lookup.done ? lookup.found : fileEntryOnDisk(path.c_str());
+    if (found != DiskEntry::regular) return SpriteLoad::notLoaded;
     // For the box alone a file without alpha is read no further than its head.
     const ReadPlan plan = boxOnly ? ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels} : ReadPlan{};
-    return lookup.found == DiskEntry::regular &&
-           fileReadFoundRegular(path.c_str(), file, bytes, &stamp, plan);
+    switch (fileReadFoundRegular(path.c_str(), reused().file, bytes, plan)) {
+        case FileRead::read: return SpriteLoad::loaded;
+        case FileRead::noMemory: return SpriteLoad::outOfMemory;
+        case FileRead::unreadable: break;
+    }
+    return SpriteLoad::notLoaded;
 }
 
 // The block for the box's pixels, or null for a blank box or when there is no memory.
@@ -89,58 +109,58 @@ uint8_t* croppedBlock(const TgaBox& box) {
 }
 
 // The sprite as the box and, when given, its cropped pixels make it.
-void takeTgaBox(const TgaBox& box, const uint8_t* pixels, bool withPixels,
-                CroppedSprite& sprite) {
+void takeTgaBox(const TgaBox& box, const uint8_t* pixels, CroppedSprite& sprite) {
     setCropOffsets(box);
     sprite.width = box.width;
     sprite.height = box.height;
-    // No memory for the pixels: as a failed allocation of the crop, a 0 x 0 sprite.
-    if (box.blank || (withPixels && pixels == nullptr)) return;
+    if (box.blank) return;
     sprite.wd = box.right - box.left + 1;
     sprite.ht = box.bottom - box.top + 1;
     sprite.pixels = pixels;
 }
 
-bool loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
-                   CroppedSprite& sprite) {
+SpriteLoad loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
+                         CroppedSprite& sprite) {
     std::span<const uint8_t> bytes;
-    FileStamp stamp;
-    if (!readTgaFile(path, lookup, !withPixels, bytes, stamp)) return false;
+    const SpriteLoad read = readTgaFile(path, lookup, !withPixels, bytes);
+    if (read != SpriteLoad::loaded) return read;
     TgaBox box;
     if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
-    if (lookup.done) sprite.recall = recallTgaSource(bytes, stamp, box);
-    uint8_t* out = nullptr;
-    if (withPixels) {
-        out = croppedBlock(box);
-        if (out != nullptr && !cropTgaFast(bytes, box, out, reused().picture)) out = nullptr;
+    if (!withPixels) {
+        const SpriteLoad affordable = pictureAffordable(box.width, box.height, TGA_PIXEL_BYTES);
+        if (affordable != SpriteLoad::loaded) return affordable;
+        takeTgaBox(box, nullptr, sprite);
+        return SpriteLoad::loaded;
     }
-    takeTgaBox(box, out, withPixels, sprite);
-    return true;
+    uint8_t* out = croppedBlock(box);
+    // The file has a fast path, so a crop that fails found no memory for its scratch block.
+    if (!box.blank && (out == nullptr || !cropTgaFast(bytes, box, out, reused().picture))) {
+        return SpriteLoad::outOfMemory;
+    }
+    takeTgaBox(box, out, sprite);
+    return SpriteLoad::loaded;
 }
 
-// The pixel pass's road for a source the listing recalled: only the box's rows are read, and
-// nothing is searched again. False when the file is no longer the one recalled.
-bool loadRecalledTga(const std::string& path, const SourceRecall& recall, CroppedSprite& sprite) {
-    uint8_t* out = croppedBlock(recall.box);
-    if (!recall.box.blank && out == nullptr) return false;
-    if (!cropRecalledTga(path, recall, reused().file, reused().picture, out)) return false;
-    takeTgaBox(recall.box, out, true, sprite);
-    return true;
+// A failed PCX load: the reader has said why, unless a block could not be had.
+SpriteLoad pcxFailure() {
+    return reused().anyReserveFailed() ? SpriteLoad::outOfMemory : SpriteLoad::notLoaded;
 }
 
 // The box alone comes from the walk over the file's runs, with no picture built.
-bool loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
+SpriteLoad loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
     PcxBox box;
     if (!loadPcxBox(path.c_str(), reused().file, TRANSPARENT_INDEX, &sprite.width, &sprite.height,
                     box)) {
-        return false;
+        return pcxFailure();
     }
+    const SpriteLoad affordable = pictureAffordable(sprite.width, sprite.height, 1);
+    if (affordable != SpriteLoad::loaded) return affordable;
     if (box.empty()) {  // as cropping a blank picture leaves the offsets
         cropTop = sprite.height;
         cropBottom = 0;
         cropLeft = sprite.width;
         cropRight = 0;
-        return true;
+        return SpriteLoad::loaded;
     }
     cropTop = static_cast<int32_t>(box.top);
     cropBottom = static_cast<int32_t>(box.bottom);
@@ -148,22 +168,24 @@ bool loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
     cropRight = static_cast<int32_t>(box.right);
     sprite.wd = cropRight - cropLeft + 1;
     sprite.ht = cropBottom - cropTop + 1;
-    return true;
+    return SpriteLoad::loaded;
 }
 
-bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
     if (!withPixels) return loadPcxBoxOnly(path, sprite);
     ReusedBlocks& blocks = reused();
     const uint8_t* picture =
         loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
-    if (picture == nullptr) return false;
-    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) return true;
+    if (picture == nullptr) return pcxFailure();
+    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) {
+        return SpriteLoad::loaded;
+    }
     const int32_t wd = cropRight - cropLeft + 1;
     const int32_t ht = cropBottom - cropTop + 1;
     const size_t stride = static_cast<size_t>(sprite.width);
     const size_t outStride = static_cast<size_t>(wd);
     uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
-    if (out == nullptr) return true;  // no memory: as a failed allocation of the crop, 0 x 0
+    if (out == nullptr) return SpriteLoad::outOfMemory;
     const uint8_t* src =
         picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
     for (int32_t i = 0; i < ht; ++i, src += stride) {
@@ -172,31 +194,25 @@ bool loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& spri
     sprite.pixels = out;
     sprite.wd = wd;
     sprite.ht = ht;
-    return true;
+    return SpriteLoad::loaded;
 }
 
-bool loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool withPixels,
-                CroppedSprite& sprite) {
+SpriteLoad loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool withPixels,
+                      CroppedSprite& sprite) {
     sprite = CroppedSprite{};
-    const bool loaded = kind == SOURCE_TGA ? loadTgaSprite(path, lookup, withPixels, sprite)
-                                           : loadPcxSprite(path, withPixels, sprite);
-    reused().trim();
-    return loaded;
+    // The previous sprite's pixels are done with only now.
+    reused().startLoad();
+    return kind == SOURCE_TGA ? loadTgaSprite(path, lookup, withPixels, sprite)
+                              : loadPcxSprite(path, withPixels, sprite);
 }
 
 }  // namespace
 
-bool loadCroppedSprite(const std::string& path, int32_t kind, const SourceRecall* recall,
-                       CroppedSprite& sprite) {
-    if (kind == SOURCE_TGA && recall != nullptr && recall->usable) {
-        sprite = CroppedSprite{};
-        const bool recalled = loadRecalledTga(path, *recall, sprite);
-        reused().trim();
-        if (recalled) return true;
-    }
+SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite) {
     return loadSprite(path, kind, Lookup{}, true, sprite);
 }
 
-bool loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk, CroppedSprite& sprite) {
+SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
+                         CroppedSprite& sprite) {
     return loadSprite(path, kind, Lookup{true, onDisk}, false, sprite);
 }

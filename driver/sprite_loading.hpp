@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "driver/source_recall.hpp"
 #include "filesys/file_layer.hpp"
 #include "sprite/sprite_types.hpp"
 
@@ -19,7 +18,14 @@ struct CroppedSprite {
     // until the next load: the block is reused from sprite to sprite.
     const uint8_t* pixels = nullptr;
     std::unique_ptr<uint8_t[]> owned;  // the block, when it is not the reused one
-    SourceRecall recall;               // what the box pass learned for the pixel pass
+};
+
+// How a load ended. A lack of memory is told apart from a bad file, so that no message blames
+// the file for it.
+enum class SpriteLoad : uint8_t {
+    loaded,
+    notLoaded,    // the file does not load; its readers have printed their lines
+    outOfMemory,  // a block the load needs could not be had
 };
 
 // Bytes a pixel of the cropped image: 4 (red, green, blue, alpha) for TGA, 1 palette index for
@@ -29,14 +35,14 @@ inline int32_t bytesPerPixel(int32_t kind) {
 }
 
 // Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
-// crops it, leaving cropLeft and cropTop for the caller. Returns false when the file does not
-// load; the PCX reader and the file layer have then printed their own lines.
-// With `recall` (the box pass's, for the same path and kind) an unchanged TGA file is read
-// only where the box lies; any change sends it down the full load.
-bool loadCroppedSprite(const std::string& path, int32_t kind, const SourceRecall* recall,
-                       CroppedSprite& sprite);
+// crops it, leaving cropLeft and cropTop for the caller. The file is read afresh, whatever
+// the listing saw of it.
+SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
 
 // The same without the pixels: the sides, the cropped sides and the crop offsets, with the
 // same lines printed. `onDisk` is what the caller's stat of `path` has just found, so a TGA
-// file is not looked up twice.
-bool loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk, CroppedSprite& sprite);
+// file is not looked up twice. Reads no more of the file than its box needs. Where no picture
+// was built to find the box, the memory the picture would take is asked for and given back,
+// so that a sprite is listed only when its pixels can be loaded again: outOfMemory otherwise.
+SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
+                         CroppedSprite& sprite);

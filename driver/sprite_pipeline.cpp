@@ -68,7 +68,9 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     tables.spriteSource[slot] = kind;
 
     CroppedSprite sprite;
-    if (!loadSpriteBox(path, kind, onDisk, sprite)) {
+    // A sprite whose pixels could not be loaded again for lack of memory is refused here, as a
+    // failed picture allocation always refused it.
+    if (loadSpriteBox(path, kind, onDisk, sprite) != SpriteLoad::loaded) {
         runMessage(state, "Warning, couldn't load %s, skipping.\n", path.c_str());
         return SpriteOutcome::notLoaded;
     }
@@ -91,7 +93,6 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
                  wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
 
     tables.spriteGeometry[slot] = {sprite.width, sprite.height, cropLeft, cropTop};
-    tables.spriteRecall[slot] = sprite.recall;
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);

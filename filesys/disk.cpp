@@ -179,35 +179,49 @@ bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_
     // The same checks as above with one fstat: stat before the open, fstat after it, regular
     // files only, so a FIFO or device is never opened and one swapped in is never read.
     if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
-    return fileReadFoundRegular(path, buffer, bytes);
+    return fileReadFoundRegular(path, buffer, bytes) == FileRead::read;
 }
 
-bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
-                          FileStamp* stamp, ReadPlan plan) {
+FileRead fileReadFoundRegular(const char* path, ReusedBuffer& buffer,
+                              std::span<const uint8_t>& bytes, ReadPlan plan) {
     bytes = {};
-    if (!usable(path)) return false;
+    if (!usable(path)) return FileRead::unreadable;
     struct stat st;
     const int32_t fd = filesys_detail::openRegularFile(path, st);
-    if (fd < 0) return false;
-    if (stamp != nullptr) *stamp = filesys_detail::stampOf(st);
-    const auto size = static_cast<int32_t>(st.st_size);
-    uint8_t* dst = buffer.reserve(size > 0 ? static_cast<size_t>(size) : 1);
+    if (fd < 0) return FileRead::unreadable;
+    const auto size = static_cast<size_t>(st.st_size);  // at most 2^31 - 1: checked on open
+    const size_t head = std::min(plan.head, size);
+    // The block holds what is read: the head alone while the rest may not be wanted.
+    uint8_t* dst = buffer.reserve(head > 0 ? head : 1);
     if (dst == nullptr) {
         close(fd);
-        return false;
+        return FileRead::noMemory;
     }
-    const auto head = static_cast<int32_t>(std::min(plan.head, static_cast<size_t>(size)));
     int32_t got = 0;
-    filesys_detail::readFully(fd, dst, head, &got);
-    if (got == head && head < size &&
+    filesys_detail::readFully(fd, dst, static_cast<int32_t>(head), &got);
+    if (static_cast<size_t>(got) == head && head < size &&
         (plan.wantsRest == nullptr || plan.wantsRest({dst, static_cast<size_t>(got)}))) {
+        if (buffer.capacity() < size) {
+            // A larger block loses the head: it is read again with the rest, from the cache.
+            dst = buffer.reserve(size);
+            if (dst == nullptr) {
+                close(fd);
+                return FileRead::noMemory;
+            }
+            got = 0;
+            if (lseek(fd, 0, SEEK_SET) != 0) {
+                close(fd);
+                bytes = {};
+                return FileRead::unreadable;
+            }
+        }
         int32_t more = 0;
-        filesys_detail::readFully(fd, dst + got, size - got, &more);
+        filesys_detail::readFully(fd, dst + got, static_cast<int32_t>(size) - got, &more);
         got += more;
     }
     close(fd);
     bytes = {dst, static_cast<size_t>(got)};
-    return true;
+    return FileRead::read;
 }
 
 bool fileIsRegular(int32_t handle) {

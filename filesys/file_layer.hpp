@@ -55,6 +55,10 @@ class ReusedBuffer {
     uint8_t* reserve(size_t count);
     // Gives the memory back.
     void release();
+    // Whether the last reserve found no memory: a load that failed can tell a lack of memory
+    // from a bad file.
+    bool lastReserveFailed() const { return lastReserveFailed_; }
+    void clearFailure() { lastReserveFailed_ = false; }
     const uint8_t* data() const { return bytes_; }
     uint8_t* data() { return bytes_; }
     size_t capacity() const { return capacity_; }
@@ -62,7 +66,12 @@ class ReusedBuffer {
   private:
     uint8_t* bytes_ = nullptr;  // mapped by reserve, unmapped by release
     size_t capacity_ = 0;
+    bool lastReserveFailed_ = false;
 };
+
+// Whether `count` bytes could be had from the allocator now; nothing is kept, and no page is
+// touched.
+bool memoryAvailable(size_t count);
 
 // One file to preload. The caller fills `name`; the layer fills the rest. The list ends with an
 // entry whose name is the empty string, and must outlive the layer's use.
@@ -168,20 +177,6 @@ bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes);
 // the result is false.
 bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
 
-// One version of a file on disk: when any of these differ, the file may have changed. Times
-// are nanoseconds since the epoch.
-struct FileStamp {
-    uint64_t device = 0;
-    uint64_t inode = 0;
-    int64_t size = -1;
-    int64_t modifiedNs = 0;
-    int64_t changedNs = 0;
-    bool operator==(const FileStamp&) const = default;
-};
-
-// The system clock that stamps' times are measured on, in nanoseconds since the epoch.
-int64_t fileClockNs();
-
 // How much of a file a read takes: all of it, or at first only its head, and the rest only
 // when `wantsRest(head)` says so.
 struct ReadPlan {
@@ -189,18 +184,18 @@ struct ReadPlan {
     bool (*wantsRest)(std::span<const uint8_t> head) = nullptr;
 };
 
-// The same for a path that fileEntryOnDisk has just found to be a regular file: that stat
-// stands for the one before the open, and the open file is still checked (fstat). `stamp`,
-// when given, receives the open file's stamp (of the whole file, whatever the plan read).
-bool fileReadFoundRegular(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
-                          FileStamp* stamp = nullptr, ReadPlan plan = {});
+// How a read into a reused buffer ended.
+enum class FileRead : uint8_t {
+    read,        // `bytes` holds what the plan read (a read error part-way keeps what came first)
+    unreadable,  // not a regular file of at most 2^31 - 1 bytes, or it cannot be opened
+    noMemory,    // no block for the bytes the plan reads
+};
 
-// Reads bytes [offset, offset + length) of the regular file at `path` (fewer where the file
-// ends first) into `buffer`, provided it still bears `expected`: stat, open, fstat, one read,
-// close. False, with nothing read, when it is no longer a regular file with that stamp or
-// cannot be opened or read.
-bool fileReadRangeIfSame(const char* path, const FileStamp& expected, uint64_t offset,
-                         uint64_t length, ReusedBuffer& buffer, std::span<const uint8_t>& bytes);
+// The same for a path that fileEntryOnDisk has just found to be a regular file: that stat
+// stands for the one before the open, and the open file is still checked (fstat). The buffer
+// is grown only to what the plan reads: a head, and the whole file only when the rest is read.
+FileRead fileReadFoundRegular(const char* path, ReusedBuffer& buffer,
+                              std::span<const uint8_t>& bytes, ReadPlan plan = {});
 
 // Whether the open handle is a regular file (fstat), so a failed output may be removed.
 bool fileIsRegular(int32_t handle);

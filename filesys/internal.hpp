@@ -29,9 +29,6 @@ DiskKind handleKind(int32_t handle);
 // filled, or -1 with nothing left open.
 int32_t openRegularFile(const char* path, struct stat& st);
 
-// The stamp of a file from its stat.
-FileStamp stampOf(const struct stat& st);
-
 // Size of the file at `path` (stat), or -1 when stat fails or confinement hides the path.
 int64_t diskFileSize(const char* path);
 

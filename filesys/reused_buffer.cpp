@@ -18,22 +18,36 @@ uint8_t* mapPopulated(size_t count) {
 }  // namespace
 
 uint8_t* ReusedBuffer::reserve(size_t count) {
+    lastReserveFailed_ = false;
     if (count <= capacity_ && bytes_ != nullptr) return bytes_;
-    // Doubling from a floor, so a run of growing files maps anew only a few times. The old
-    // bytes are not kept.
-    constexpr size_t kFloor = size_t{256} << 10;
-    const size_t grown = capacity_ < kFloor / 2 ? kFloor : capacity_ * 2;
-    const size_t wanted = count > grown ? count : grown;
+    // Exactly what is asked for above a small floor: every page of the block is resident, so a
+    // block larger than the bytes it will hold would cost memory for nothing. Sprites of rising
+    // sizes map anew only at each new largest one. The old bytes are not kept.
+    constexpr size_t FLOOR = size_t{256} << 10;
+    size_t size = count > FLOOR ? count : FLOOR;
     release();
-    size_t size = wanted;
     bytes_ = mapPopulated(size);
-    if (bytes_ == nullptr && wanted > count && count > 0) {  // no room to grow: just enough
+    if (bytes_ == nullptr && size > count && count > 0) {  // no room for the floor: just enough
         size = count;
         bytes_ = mapPopulated(size);
     }
-    if (bytes_ == nullptr) return nullptr;
+    if (bytes_ == nullptr) {
+        lastReserveFailed_ = true;
+        return nullptr;
+    }
     capacity_ = size;
     return bytes_;
+}
+
+bool memoryAvailable(size_t count) {
+    // Mapped and unmapped again untouched: the allocator of a large block asks the same of the
+    // system, so this fails exactly where that allocation would (an address-space limit, or
+    // more than the system will promise).
+    void* block = mmap(nullptr, count > 0 ? count : 1, PROT_READ | PROT_WRITE,
+                       MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return false;
+    munmap(block, count > 0 ? count : 1);
+    return true;
 }
 
 void ReusedBuffer::release() {

@@ -22,6 +22,10 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
 std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
                                      uint32_t format);
 
+// The same, telling a failed allocation of the image (noMemory set) from a bad file.
+std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
+                                     uint32_t format, bool& noMemory);
+
 int32_t tgaLastError();
 const char* tgaErrorText(int32_t code);
 

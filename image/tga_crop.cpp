@@ -169,15 +169,6 @@ bool cropRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out,
     return true;
 }
 
-// The file rows, first to last in the file, that hold upright rows box.top to box.bottom.
-void boxFileRows(const TgaLayout& layout, const TgaBox& box, uint32_t& first, uint32_t& last) {
-    const bool topDown = (layout.descriptor & 0x20) != 0;
-    const auto top = static_cast<uint32_t>(box.top);
-    const auto bottom = static_cast<uint32_t>(box.bottom);
-    first = topDown ? top : layout.height - 1 - bottom;
-    last = topDown ? bottom : layout.height - 1 - top;
-}
-
 void cropUncompressed(const TgaLayout& layout, const TgaBox& box, uint8_t* out) {
     if (layout.depth == 24) {
         cropRaw(layout, ConvBgr24{}, box, out);
@@ -197,55 +188,11 @@ bool boxInside(const TgaLayout& layout, const TgaBox& box) {
 
 }  // namespace
 
-bool tgaBoxRows(std::span<const uint8_t> file, const TgaBox& box, TgaRows& rows) {
-    TgaLayout layout;
-    if (!tgaFastLayout(file, layout)) return false;
-    rows = TgaRows{};
-    if (layout.runLength || !boxInside(layout, box)) {
-        rows.length = UINT64_MAX;  // to the end of the file
-        return true;
-    }
-    uint32_t first = 0;
-    uint32_t last = 0;
-    boxFileRows(layout, box, first, last);
-    const uint64_t rowBytes = uint64_t{layout.width} * layout.bytesPerPixel;
-    rows.offset = layout.pixelPos + first * rowBytes;
-    rows.length = (uint64_t{last} - first + 1) * rowBytes;
-    return true;
-}
-
-bool cropTgaFromRows(std::span<const uint8_t> header, const TgaBox& box, const TgaRows& rows,
-                     std::span<const uint8_t> bytes, uint8_t* out, ReusedBuffer& scratch) {
-    TgaLayout layout;
-    if (!tgaFastLayout(header.first(std::min(header.size(), TGA_HEADER_SIZE)), layout) ||
-        !boxInside(layout, box) || bytes.size() > rows.length) {
-        return false;
-    }
-    // A run-length file was read whole.
-    if (layout.runLength) return rows.offset == 0 && cropTgaFast(bytes, box, out, scratch);
-    uint32_t first = 0;
-    uint32_t last = 0;
-    boxFileRows(layout, box, first, last);
-    const uint64_t rowBytes = uint64_t{layout.width} * layout.bytesPerPixel;
-    if (rows.offset != layout.pixelPos + first * rowBytes) return false;
-    // The box's rows as a picture of their own: the same columns, rows first to last as the
-    // file holds them, and the pixels the stream does not reach still value 0.
-    TgaLayout part = layout;
-    part.file = bytes;
-    part.pixelPos = 0;
-    part.height = last - first + 1;
-    TgaBox inPart = box;
-    inPart.height = static_cast<int32_t>(part.height);
-    inPart.top = 0;
-    inPart.bottom = static_cast<int32_t>(part.height) - 1;
-    cropUncompressed(part, inPart, out);
-    return true;
-}
-
 bool cropTgaFast(std::span<const uint8_t> file, const TgaBox& box, uint8_t* out,
                  ReusedBuffer& scratch) {
     TgaLayout layout;
-    if (!tgaFastLayout(file, layout) || box.blank) return false;
+    // A box that is not inside this picture would have rows or columns past it.
+    if (!tgaFastLayout(file, layout) || !boxInside(layout, box)) return false;
     if (layout.runLength) return cropRunLength(layout, box, out, scratch);
     cropUncompressed(layout, box, out);
     return true;

@@ -84,8 +84,10 @@ bool cropTgaRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out);
 enum class TgaDecodePath { Fast, Generic };
 
 // decodeTga with the decoding chosen: Fast uses a fast decoder where one exists, Generic never.
+// `noMemory`, when given, tells whether a null result came from the image's allocation.
 std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t* width,
-                                         int32_t* height, uint32_t format, TgaDecodePath path);
+                                         int32_t* height, uint32_t format, TgaDecodePath path,
+                                         bool* noMemory = nullptr);
 
 // The layout of a file with a sprite fast path (see tga_sprite.hpp), format 4; false for any
 // other file.

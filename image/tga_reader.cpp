@@ -78,7 +78,9 @@ void decodeTgaGeneric(const TgaLayout& layout, uint8_t* image) {
 }
 
 std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t* width,
-                                         int32_t* height, uint32_t format, TgaDecodePath path) {
+                                         int32_t* height, uint32_t format, TgaDecodePath path,
+                                         bool* noMemory) {
+    if (noMemory != nullptr) *noMemory = false;
     if (format != 3 && format != 4) {
         setTgaError(3);
         return nullptr;
@@ -145,6 +147,7 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
     try {
         image = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(outputBytes));
     } catch (const std::bad_alloc&) {
+        if (noMemory != nullptr) *noMemory = true;
         return nullptr;
     }
     if (!isKnownType(imageType)) {
@@ -174,6 +177,11 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
 std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
                                      uint32_t format) {
     return decodeTgaWith(file, width, height, format, TgaDecodePath::Fast);
+}
+
+std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
+                                     uint32_t format, bool& noMemory) {
+    return decodeTgaWith(file, width, height, format, TgaDecodePath::Fast, &noMemory);
 }
 
 std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* height,

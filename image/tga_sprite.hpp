@@ -34,30 +34,10 @@ bool findTgaBox(std::span<const uint8_t> file, TgaBox& box);
 
 // Writes the pixels inside `box` (as findTgaBox found it for this file, not blank) into `out`,
 // top row first, 4 bytes a pixel, colours premultiplied: box width x height x 4 bytes.
-// `scratch` holds a run-length file's decoded picture. False when the file has no fast path
-// or there is no memory for the scratch.
+// `scratch` holds a run-length file's decoded picture. False when the file has no fast path,
+// the box is blank or not inside the picture, or there is no memory for the scratch.
 bool cropTgaFast(std::span<const uint8_t> file, const TgaBox& box, uint8_t* out,
                  ReusedBuffer& scratch);
 
-// The header bytes that hold everything the row reads below need (the image ID's length, the
-// sides, the depth and the descriptor).
+// The bytes of a TGA file's fixed header, before its image ID.
 constexpr size_t TGA_HEADER_SIZE = 18;
-
-// Where the rows holding a box lie in a file with a fast path: bytes [offset, offset + length)
-// of the file (the stream may end before them). For an uncompressed file these are the box's
-// rows alone; a run-length file must be read whole (offset 0, length as large as can be).
-struct TgaRows {
-    uint64_t offset = 0;
-    uint64_t length = 0;
-};
-
-// The rows `box` (as findTgaBox found it for this file) needs; false when the file has no fast
-// path.
-bool tgaBoxRows(std::span<const uint8_t> file, const TgaBox& box, TgaRows& rows);
-
-// cropTgaFast from those rows alone: `header` is the file's first TGA_HEADER_SIZE bytes and
-// `bytes` what the file holds of `rows`, starting at rows.offset. Writes exactly what
-// cropTgaFast writes for the whole file. False when the header has no fast path, the box is
-// blank or the bytes are not those rows.
-bool cropTgaFromRows(std::span<const uint8_t> header, const TgaBox& box, const TgaRows& rows,
-                     std::span<const uint8_t> bytes, uint8_t* out, ReusedBuffer& scratch);

@@ -38,7 +38,6 @@ DriverState stateListing(const std::vector<Listed>& sprites) {
         state.tables.spriteSource.push_back(s.kind);
         state.tables.spritePath.push_back(s.path);
         state.tables.spriteGeometry.push_back({});
-        state.tables.spriteRecall.push_back({});
     }
     state.spriteCount = static_cast<int32_t>(sprites.size());
     return state;
