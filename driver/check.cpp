@@ -36,7 +36,9 @@ class LintScope {
     DriverState& state_;
 };
 
-std::vector<Diagnostic> lintText(std::string_view text) {
+// Runs the lint over `text` and writes its diagnostics as they are read out, so that no text of
+// them all is ever held at once. Returns whether there were any.
+bool lintText(std::string_view text, const std::string& shownName) {
     resetDriverState();
     DriverState& state = driverState();
     const size_t limit = static_cast<size_t>(std::numeric_limits<int32_t>::max());
@@ -48,10 +50,22 @@ std::vector<Diagnostic> lintText(std::string_view text) {
         runStatementLoop(state);
         lint.finish();
     }
-    std::vector<Diagnostic> found = lint.diagnostics();
-    std::stable_sort(found.begin(), found.end(),
-                     [](const Diagnostic& a, const Diagnostic& b) { return a.line < b.line; });
-    return found;
+    constexpr size_t WRITE_SIZE = size_t{64} << 10;
+    std::string out;
+    lint.diagnostics().forEach([&](int32_t line, std::string_view diagnostic) {
+        out += shownName;
+        out += ':';
+        out += std::to_string(line);
+        out += ": warning: ";
+        out += diagnostic;
+        out += '\n';
+        if (out.size() >= WRITE_SIZE) {
+            consoleWrite(out);
+            out.clear();
+        }
+    });
+    consoleWrite(out);
+    return !lint.diagnostics().empty();
 }
 
 }  // namespace
@@ -60,13 +74,7 @@ int32_t runCheckText(std::string_view text, const std::string& shownName) {
     setupConsole();
     fileSystemInit("", nullptr);
     try {
-        const std::vector<Diagnostic> found = lintText(text);
-        std::string out;
-        for (const Diagnostic& d : found) {
-            out += shownName + ":" + std::to_string(d.line) + ": warning: " + d.text + "\n";
-        }
-        consoleWrite(out);
-        return found.empty() ? CHECK_CLEAN : CHECK_FOUND_PROBLEMS;
+        return lintText(text, shownName) ? CHECK_FOUND_PROBLEMS : CHECK_CLEAN;
     } catch (const std::bad_alloc&) {
         consoleSetLineSink({});
         driverState().lint = nullptr;

@@ -38,24 +38,85 @@ const char* padNames(int32_t padding) {
 
 }  // namespace
 
+DiagnosticLog::TextRef DiagnosticLog::store(std::string_view text) {
+    constexpr size_t BLOCK_SIZE = size_t{1} << 20;
+    if (blocks_.empty() || blockSizes_.back() - used_ < text.size()) {
+        const size_t size = std::max(BLOCK_SIZE, text.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        blockSizes_.push_back(size);
+        used_ = 0;
+    }
+    std::copy(text.begin(), text.end(), blocks_.back().get() + used_);
+    const TextRef ref{static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(used_),
+                      static_cast<uint32_t>(text.size())};
+    used_ += text.size();
+    return ref;
+}
+
+std::string_view DiagnosticLog::textOf(const TextRef& ref) const {
+    return {blocks_[ref.block].get() + ref.offset, ref.length};
+}
+
+void DiagnosticLog::add(int32_t line, std::string_view text) {
+    if (!runs_.empty()) {
+        Run& last = runs_.back();
+        const int32_t lastLine = last.firstLine + last.count - 1;
+        if (line < lastLine) {
+            late_.push_back(Late{line, std::string(text)});
+            return;
+        }
+        if (line == lastLine + 1 && textOf(last.text) == text) {
+            last.count += 1;
+            return;
+        }
+        // The same text again, as on most lines of a broken file: stored once.
+        if (textOf(last.text) == text) {
+            runs_.push_back(Run{line, 1, last.text});
+            return;
+        }
+    }
+    runs_.push_back(Run{line, 1, store(text)});
+}
+
+void DiagnosticLog::forEach(
+    const std::function<void(int32_t line, std::string_view text)>& emit) const {
+    std::vector<const Late*> late;
+    late.reserve(late_.size());
+    for (const Late& l : late_) late.push_back(&l);
+    std::stable_sort(late.begin(), late.end(),
+                     [](const Late* a, const Late* b) { return a->line < b->line; });
+    // A late report was made after every report of its line in the runs, so it follows them.
+    size_t next = 0;
+    for (const Run& run : runs_) {
+        const std::string_view text = textOf(run.text);
+        for (int32_t k = 0; k < run.count; ++k) {
+            const int32_t line = run.firstLine + k;
+            for (; next < late.size() && late[next]->line < line; ++next) {
+                emit(late[next]->line, late[next]->text);
+            }
+            emit(line, text);
+        }
+    }
+    for (; next < late.size(); ++next) emit(late[next]->line, late[next]->text);
+}
+
 ControlLint::ControlLint(std::string_view text, const DriverState& state)
     : text_(text), state_(state) {}
 
 int32_t ControlLint::lineAt(const char* at) {
     const size_t offset = std::min(static_cast<size_t>(at - text_.data()), text_.size());
-    if (offset < countedTo_) {
-        countedTo_ = 0;
-        feedsBefore_ = 0;
-    }
-    feedsBefore_ +=
-        static_cast<int32_t>(std::count(text_.begin() + static_cast<std::ptrdiff_t>(countedTo_),
-                                        text_.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+    // Counted from the last place asked for, backwards when this one lies before it, so that the
+    // lines of a whole text are counted in time linear in its size.
+    const auto from = text_.begin() + static_cast<std::ptrdiff_t>(std::min(offset, countedTo_));
+    const auto to = text_.begin() + static_cast<std::ptrdiff_t>(std::max(offset, countedTo_));
+    const auto feeds = static_cast<int32_t>(std::count(from, to, '\n'));
+    feedsBefore_ += offset >= countedTo_ ? feeds : -feeds;
     countedTo_ = offset;
     return feedsBefore_ + 1;
 }
 
 void ControlLint::reportAt(int32_t line, std::string text) {
-    diagnostics_.push_back(Diagnostic{line, std::move(text)});
+    diagnostics_.add(line, text);
 }
 
 void ControlLint::runLine(std::string_view line) {

@@ -5,6 +5,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -14,9 +17,42 @@
 #include "driver/lint_sink.hpp"
 #include "driver/statement_kinds.hpp"
 
-struct Diagnostic {
-    int32_t line = 0;  // physical line of the text, 1-based
-    std::string text;
+// The diagnostics of a check run, kept compactly: a control text can hold millions of lines of
+// problems, and reporting them must not take many times the text's size. A report on the line
+// after the last one with the same text extends that run; texts are stored once, in blocks.
+// Reports come in the order of their lines except the findings about the whole file, made at
+// the end for earlier lines: those are kept apart and merged in on the way out, so nothing is
+// sorted.
+class DiagnosticLog {
+  public:
+    void add(int32_t line, std::string_view text);
+    bool empty() const { return runs_.empty() && late_.empty(); }
+    // Calls emit(line, text) for each diagnostic by line, those of one line in the order made.
+    void forEach(const std::function<void(int32_t line, std::string_view text)>& emit) const;
+
+  private:
+    struct TextRef {
+        uint32_t block = 0;
+        uint32_t offset = 0;
+        uint32_t length = 0;
+    };
+    struct Run {
+        int32_t firstLine = 0;  // `count` reports of one text on consecutive lines
+        int32_t count = 0;
+        TextRef text;
+    };
+    struct Late {
+        int32_t line = 0;
+        std::string text;
+    };
+    TextRef store(std::string_view text);
+    std::string_view textOf(const TextRef& ref) const;
+
+    std::deque<Run> runs_;  // lines never falling
+    std::vector<Late> late_;
+    std::vector<std::unique_ptr<char[]>> blocks_;
+    std::vector<size_t> blockSizes_;
+    size_t used_ = 0;  // bytes taken of the last block
 };
 
 class ControlLint final : public LintSink {
@@ -38,8 +74,7 @@ class ControlLint final : public LintSink {
     // The findings about the whole file; call once after the loop.
     void finish();
 
-    // In the order found.
-    const std::vector<Diagnostic>& diagnostics() const { return diagnostics_; }
+    const DiagnosticLog& diagnostics() const { return diagnostics_; }
 
   private:
     // The value of a statement that a later one of its kind replaces.
@@ -74,7 +109,7 @@ class ControlLint final : public LintSink {
 
     std::string_view text_;
     const DriverState& state_;
-    std::vector<Diagnostic> diagnostics_;
+    DiagnosticLog diagnostics_;
     std::vector<std::string> runLines_;  // printed while the current statement ran
 
     // Line counting: the line feeds before countedTo_.

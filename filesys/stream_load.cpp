@@ -17,31 +17,61 @@
 namespace {
 
 constexpr size_t FIRST_CHUNK = size_t{64} << 10;
+constexpr size_t LARGEST_CHUNK = size_t{32} << 20;
 constexpr size_t MAX_STREAM = INT32_MAX;  // 2^31 bytes or more are refused, never cut short
 
+ssize_t readRetrying(int fd, uint8_t* dst, size_t count) {
+    ssize_t n;
+    do {
+        n = read(fd, dst, count);
+    } while (n < 0 && errno == EINTR);
+    return n;
+}
+
 // Reads `fd` to its end. Returns the bytes in `block` and their count; 0 with the alloc line
-// when the stream reaches the limit or memory runs out; -1 when a read fails.
+// when the stream passes the limit or memory runs out; -1 when a read fails. The bytes are read
+// into chunks and joined once at the end: a growing block would copy itself at every step and
+// hold two copies at once, so an endless stream would take half as much again past the limit.
 int32_t readStream(int fd, const char* shownName, FileBlock& block) {
-    std::vector<uint8_t> bytes;
+    std::vector<std::vector<uint8_t>> chunks;
     size_t have = 0;
     try {
         for (;;) {
-            if (have == bytes.size()) {
-                if (bytes.size() >= MAX_STREAM) {
+            if (chunks.empty() || chunks.back().size() == chunks.back().capacity()) {
+                if (have == MAX_STREAM) {
+                    // Full: one byte more decides between a stream of exactly the limit and one
+                    // past it.
+                    uint8_t extra = 0;
+                    const ssize_t n = readRetrying(fd, &extra, 1);
+                    if (n < 0) return -1;
+                    if (n == 0) break;
+                    chunks.clear();
                     std::printf("loadFile failed to alloc for %s, load skipped.\n", shownName);
                     return 0;
                 }
-                bytes.resize(std::min(MAX_STREAM, std::max(FIRST_CHUNK, bytes.size() * 2)));
+                const size_t size = std::min({MAX_STREAM - have, LARGEST_CHUNK,
+                                              std::max(FIRST_CHUNK, have)});
+                chunks.emplace_back();
+                chunks.back().reserve(size);
             }
-            ssize_t n = read(fd, bytes.data() + have, bytes.size() - have);
-            if (n < 0 && errno == EINTR) continue;
+            std::vector<uint8_t>& chunk = chunks.back();
+            const size_t room = chunk.capacity() - chunk.size();
+            const size_t at = chunk.size();
+            chunk.resize(chunk.capacity());
+            const ssize_t n = readRetrying(fd, chunk.data() + at, room);
+            chunk.resize(at + static_cast<size_t>(n > 0 ? n : 0));
             if (n < 0) return -1;
             if (n == 0) break;
             have += static_cast<size_t>(n);
         }
         auto owned = filesys_detail::allocateBlock<uint8_t>(have);
         if (!owned) throw std::bad_alloc();
-        if (have > 0) std::memcpy(owned.get(), bytes.data(), have);
+        size_t at = 0;
+        for (std::vector<uint8_t>& chunk : chunks) {
+            if (!chunk.empty()) std::memcpy(owned.get() + at, chunk.data(), chunk.size());
+            at += chunk.size();
+            std::vector<uint8_t>().swap(chunk);  // each chunk's memory goes as it is copied
+        }
         block.own(std::move(owned));
     } catch (const std::bad_alloc&) {
         std::printf("loadFile failed to alloc for %s, load skipped.\n", shownName);
