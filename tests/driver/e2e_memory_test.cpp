@@ -76,10 +76,12 @@ struct BigSprite {
 // 100 x 100 fits the listing's 32 KiB head and 105 x 105 does not; 2048 x 2048 x 4 and a PCX of
 // 4096 x 4096 are exactly the 16 MiB a block may keep, and one row more is past it.
 constexpr BigSprite BIG_SPRITES[] = {
-    {"floor", 256, 256, 32},      {"floorplus", 256, 257, 32}, {"headin", 100, 100, 24},
-    {"headout", 105, 105, 24},    {"kept", 2048, 2048, 32},    {"released", 2048, 2049, 32},
-    {"small", 3, 2, 32},          {"backdrop", 3840, 2160, 24}, {"pcxkept", 4096, 4096, 8},
-    {"pcxreleased", 4097, 4096, 8}, {"last", 5, 7, 32},
+    {"floor", 256, 256, 32},    {"floorplus", 256, 257, 32},
+    {"headin", 100, 100, 24},   {"headout", 105, 105, 24},
+    {"kept", 2048, 2048, 32},   {"released", 2048, 2049, 32},
+    {"small", 3, 2, 32},        {"backdrop", 3840, 2160, 24},
+    {"pcxkept", 4096, 4096, 8}, {"pcxreleased", 4097, 4096, 8},
+    {"last", 5, 7, 32},
 };
 
 Bytes expectedBlock(const BigSprite& s) {
@@ -119,9 +121,8 @@ TEST(LargeSprites, EverySizeReachesBothFormsOfTheSingleSpriteFileWhole) {
     const size_t count = std::size(BIG_SPRITES);
     for (const bool binary : {true, false}) {
         SCOPED_TRACE(binary ? "binary" : "text");
-        const testsupport::ChildResult result =
-            dir.run(kHead + (binary ? "BIN\n" : "") + "WriteOneFile s.bin\n" +
-                    bigSpriteStatements());
+        const testsupport::ChildResult result = dir.run(
+            kHead + (binary ? "BIN\n" : "") + "WriteOneFile s.bin\n" + bigSpriteStatements());
         EXPECT_EQ(result.exitStatus, 0);
         EXPECT_EQ(result.out, "");
         const Bytes file = dir.read("out/s.bin");
@@ -190,8 +191,8 @@ void limitAddressSpace(uint64_t extra) {
 
 // Runs `control` in `dir` in a child whose address space is limited to what it has mapped
 // plus `extra`, from the start or (pixelPass) just before the pixel pass loads sprite 0.
-testsupport::ChildResult runLimited(const BakeDir& dir, const std::string& control,
-                                    uint64_t extra, bool pixelPass) {
+testsupport::ChildResult runLimited(const BakeDir& dir, const std::string& control, uint64_t extra,
+                                    bool pixelPass) {
     const std::string folder = dir.path("");
     static uint64_t hookExtra = 0;
     hookExtra = extra;

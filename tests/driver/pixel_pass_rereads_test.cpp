@@ -44,8 +44,7 @@ void rewriteKeepingTimes(int32_t, const std::string&) {
 // Runs `control` in a child whose pixel pass finds the source changed. Through a mapping, the
 // child maps the source itself and writes to it once, so that its later write through the
 // mapping meets no fault that would stamp the file with a new time.
-testsupport::ChildResult runRewriting(const BakeDir& dir, const std::string& control,
-                                      bool mapped) {
+testsupport::ChildResult runRewriting(const BakeDir& dir, const std::string& control, bool mapped) {
     const std::string folder = dir.path("");
     return testsupport::runInChild([&] {
         if (chdir(folder.c_str()) != 0) _exit(9);
@@ -93,21 +92,21 @@ TEST(PixelPass, ASourceChangedWithoutASignInItsStampIsReadAsItIsNow) {
          std::vector<uint8_t>(9 * 7 * 4, 0)},
     };
     for (const bool mapped : {false, true}) {
-      for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.what) + (mapped ? ", through a shared mapping" : ""));
-        BakeDir dir;
-        dir.writeTga("art/hero.tga", listed);
-        rewritePath = dir.path("art/hero.tga");
-        rewriteBytes = tgaFile(c.rewritten);
-        ASSERT_EQ(rewriteBytes.size(), tgaFile(listed).size());
-        const testsupport::ChildResult result =
-            runRewriting(dir, kHead + "BIN\nWriteOneFile s.bin\nTGA hero\n", mapped);
-        EXPECT_EQ(result.exitStatus, 0);
-        EXPECT_EQ(result.out, c.out);
-        const std::vector<uint8_t> file = dir.read("out/s.bin");
-        ASSERT_EQ(file.size(), 4 + 32 + c.block.size());
-        EXPECT_TRUE(std::equal(c.block.begin(), c.block.end(), file.begin() + 36));
-      }
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + (mapped ? ", through a shared mapping" : ""));
+            BakeDir dir;
+            dir.writeTga("art/hero.tga", listed);
+            rewritePath = dir.path("art/hero.tga");
+            rewriteBytes = tgaFile(c.rewritten);
+            ASSERT_EQ(rewriteBytes.size(), tgaFile(listed).size());
+            const testsupport::ChildResult result =
+                runRewriting(dir, kHead + "BIN\nWriteOneFile s.bin\nTGA hero\n", mapped);
+            EXPECT_EQ(result.exitStatus, 0);
+            EXPECT_EQ(result.out, c.out);
+            const std::vector<uint8_t> file = dir.read("out/s.bin");
+            ASSERT_EQ(file.size(), 4 + 32 + c.block.size());
+            EXPECT_TRUE(std::equal(c.block.begin(), c.block.end(), file.begin() + 36));
+        }
     }
 }
 

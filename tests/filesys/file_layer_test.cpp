@@ -1,8 +1,12 @@
 // Opening, reading, writing, seeking, formatted writes and whole-file loads from disk, with the
 // exact failure messages.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <span>
 
 #include "tests/filesys/filesys_fixture.hpp"
 
@@ -96,6 +100,95 @@ TEST_F(FileAccess, FileOfTwoGigabytesIsRefusedLikeAFailedAllocation) {
     EXPECT_EQ(out,
               "loadFile failed to alloc for big.bin, load skipped.\n"
               "loadFile failed to alloc for big.bin, load skipped.\n");
+}
+
+// A file of 2^31 - 1 bytes, the most a signed 32-bit count holds, is read whole by every road
+// that reads a whole file, and one byte more is refused by each; none reads it short. The files
+// are sparse, so they take no disk space, only the time to read their zeros.
+TEST_F(FileAccess, TheLargestFileIsReadWholeByEveryRoadAndOneByteMoreByNone) {
+    fileSystemInit(nullptr, nullptr);
+    constexpr uint64_t LARGEST = (uint64_t{1} << 31) - 1;
+    for (const uint64_t size : {LARGEST, LARGEST + 1}) {
+        SCOPED_TRACE(size);
+        const bool fits = size == LARGEST;
+        writeText("edge.bin", "");
+        std::filesystem::resize_file("edge.bin", size);
+        // Only the last byte is not zero: a read cut short anywhere loses it.
+        {
+            std::FILE* f = std::fopen("edge.bin", "r+b");
+            ASSERT_NE(f, nullptr);
+            std::fseek(f, static_cast<long>(size - 1), SEEK_SET);
+            std::fputc(0x7B, f);
+            std::fclose(f);
+        }
+        const auto wholeWithLast = [&](const uint8_t* data, uint64_t got) {
+            return got == size && data != nullptr && data[size - 1] == 0x7B;
+        };
+        {
+            FileBlock block;
+            const std::string out = captured([&] {
+                const int32_t got = fileLoad("edge.bin", block);
+                EXPECT_EQ(got, fits ? static_cast<int32_t>(LARGEST) : 0);
+                if (fits) {
+                    EXPECT_TRUE(wholeWithLast(block.data(), static_cast<uint64_t>(got)));
+                }
+            });
+            EXPECT_EQ(out, fits ? "" : "loadFile failed to alloc for edge.bin, load skipped.\n");
+        }
+        {
+            FileBlock block;
+            int32_t got = 0;
+            captured([&] { got = fileLoadControl("edge.bin", block); });
+            EXPECT_EQ(got, fits ? static_cast<int32_t>(LARGEST) : 0);
+            if (fits) {
+                EXPECT_TRUE(wholeWithLast(block.data(), static_cast<uint64_t>(got)));
+            }
+        }
+        {
+            ReusedBuffer buffer;
+            std::span<const uint8_t> bytes;
+            int32_t got = 0;
+            captured([&] { got = fileLoad("edge.bin", buffer, bytes); });
+            EXPECT_EQ(got, fits ? static_cast<int32_t>(LARGEST) : 0);
+            if (fits) {
+                EXPECT_TRUE(wholeWithLast(bytes.data(), bytes.size()));
+            }
+        }
+        {
+            ReusedBuffer buffer;
+            std::span<const uint8_t> bytes;
+            EXPECT_EQ(fileReadDisk("edge.bin", buffer, bytes), fits);
+            if (fits) {
+                EXPECT_TRUE(wholeWithLast(bytes.data(), bytes.size()));
+            }
+        }
+        {
+            std::vector<uint8_t> bytes;
+            EXPECT_EQ(fileReadDisk("edge.bin", bytes), fits);
+            if (fits) {
+                EXPECT_TRUE(wholeWithLast(bytes.data(), bytes.size()));
+            }
+        }
+        {
+            // Standard input, as `spritebake - < edge.bin` gives it.
+            const int saved = dup(STDIN_FILENO);
+            const int fd = open("edge.bin", O_RDONLY);
+            ASSERT_GE(fd, 0);
+            dup2(fd, STDIN_FILENO);
+            close(fd);
+            FileBlock block;
+            int32_t got = 0;
+            const std::string out = captured([&] { got = fileLoadStandardInput(block); });
+            dup2(saved, STDIN_FILENO);
+            close(saved);
+            EXPECT_EQ(got, fits ? static_cast<int32_t>(LARGEST) : 0);
+            if (fits) {
+                EXPECT_TRUE(wholeWithLast(block.data(), static_cast<uint64_t>(got)));
+            }
+            EXPECT_EQ(out, fits ? "" : "loadFile failed to alloc for -, load skipped.\n");
+        }
+        std::filesystem::remove("edge.bin");
+    }
 }
 
 TEST_F(FileAccess, OpenReadAndClose) {
