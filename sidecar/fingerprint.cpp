@@ -21,8 +21,8 @@ uint64_t fnv1a64(std::span<const uint8_t> bytes) {
 }
 
 uint64_t fnv1a64(std::string_view bytes) {
-    return fnv1a64(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()),
-                                            bytes.size()));
+    return fnv1a64(
+        std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
 }
 
 std::string fingerprintText(uint64_t fingerprint) {

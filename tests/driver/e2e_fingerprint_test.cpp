@@ -117,8 +117,8 @@ TEST(HeaderNames, ABadPrefixIsACommandLineError) {
         const ChildResult result = runIn(dir, c.args);
         EXPECT_EQ(result.exitStatus, 2) << c.problem;
         EXPECT_EQ(result.out, "");
-        EXPECT_EQ(result.err, "spritebake: " + std::string(c.problem) +
-                                  "\nTry 'spritebake --help'.\n");
+        EXPECT_EQ(result.err,
+                  "spritebake: " + std::string(c.problem) + "\nTry 'spritebake --help'.\n");
         EXPECT_EQ(dir.readText("info.txt"), "0 sprites\n");  // nothing ran
         EXPECT_FALSE(dir.exists("h.h"));
     }

@@ -24,11 +24,11 @@ struct Vector {
 };
 
 constexpr Vector kVectors[] = {
-    {"", 0, 0xcbf29ce484222325ull},     {"a", 1, 0xaf63dc4c8601ec8cull},
-    {"b", 1, 0xaf63df4c8601f1a5ull},    {"c", 1, 0xaf63de4c8601eff2ull},
-    {"fo", 2, 0x08985907b541d342ull},   {"foo", 3, 0xdcb27518fed9d577ull},
-    {"foob", 4, 0xdd120e790c2512afull}, {"fooba", 5, 0xcac165afa2fef40aull},
-    {"foobar", 6, 0x85944171f73967e8ull}, {"\xff", 1, 0xaf64724c8602eb6eull},
+    {"", 0, 0xcbf29ce484222325ull},           {"a", 1, 0xaf63dc4c8601ec8cull},
+    {"b", 1, 0xaf63df4c8601f1a5ull},          {"c", 1, 0xaf63de4c8601eff2ull},
+    {"fo", 2, 0x08985907b541d342ull},         {"foo", 3, 0xdcb27518fed9d577ull},
+    {"foob", 4, 0xdd120e790c2512afull},       {"fooba", 5, 0xcac165afa2fef40aull},
+    {"foobar", 6, 0x85944171f73967e8ull},     {"\xff", 1, 0xaf64724c8602eb6eull},
     {"\x80\0\xff", 3, 0x2e0ab71ae00ec416ull},
 };
 
