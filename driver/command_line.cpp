@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "sidecar/c_header.hpp"
+
 namespace {
 
 enum class Option {
@@ -15,6 +17,7 @@ enum class Option {
     depfile,
     manifest,
     emitHeader,
+    headerPrefix,
     preview,
     dump,
 };
@@ -26,7 +29,7 @@ struct OptionEntry {
     Option option;
 };
 
-constexpr std::array<OptionEntry, 12> OPTIONS = {{
+constexpr std::array<OptionEntry, 13> OPTIONS = {{
     {"help", 'h', false, Option::help},
     {"version", 0, false, Option::version},
     {"quiet", 'q', false, Option::quiet},
@@ -37,6 +40,7 @@ constexpr std::array<OptionEntry, 12> OPTIONS = {{
     {"depfile", 0, true, Option::depfile},
     {"manifest", 0, true, Option::manifest},
     {"emit-header", 0, true, Option::emitHeader},
+    {"header-prefix", 0, true, Option::headerPrefix},
     {"preview", 0, true, Option::preview},
     {"dump", 0, true, Option::dump},
 }};
@@ -96,6 +100,9 @@ void apply(CommandLine& options, Option option, std::string_view value) {
             break;
         case Option::emitHeader:
             options.emitHeader = std::string(value);
+            break;
+        case Option::headerPrefix:
+            options.headerPrefix = std::string(value);
             break;
         case Option::preview:
             options.preview = std::string(value);
@@ -189,6 +196,7 @@ std::string checkConflict(const CommandLine& options) {
     if (options.ifChanged) return "--if-changed";
     if (options.manifest) return "--manifest";
     if (options.emitHeader) return "--emit-header";
+    if (options.headerPrefix) return "--header-prefix";
     if (options.preview) return "--preview";
     return {};
 }
@@ -200,6 +208,18 @@ std::string dumpConflict(const CommandLine& options) {
     if (options.quiet) return "--quiet";
     if (options.strict) return "--strict";
     return checkConflict(options);
+}
+
+// The prefix names only what the header defines, so it needs a header and must keep every one
+// of those names a C identifier.
+std::string headerPrefixProblem(const CommandLine& options) {
+    if (!options.headerPrefix) return {};
+    if (!options.emitHeader) return "--header-prefix requires --emit-header";
+    if (!isHeaderPrefix(*options.headerPrefix)) {
+        return "invalid header prefix " + quoted(*options.headerPrefix) +
+               " (ASCII letters, digits and '_', not starting with a digit)";
+    }
+    return {};
 }
 
 }  // namespace
@@ -219,6 +239,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
         const std::string conflict = checkConflict(options);
         if (!conflict.empty()) parsed.error = "--check cannot be combined with " + conflict;
     }
+    if (parsed.error.empty()) parsed.error = headerPrefixProblem(options);
     if (parsed.error.empty() && !options.controlFile) parsed.error = "no control file given";
     return parsed;
 }

@@ -24,6 +24,7 @@ struct CommandLine {
     std::optional<std::string> depfile;
     std::optional<std::string> manifest;
     std::optional<std::string> emitHeader;
+    std::optional<std::string> headerPrefix;  // checked: a C identifier prefix
     std::optional<std::string> preview;
     std::optional<std::string> dump;
 };

@@ -1,5 +1,6 @@
 #include "driver/output_files.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <span>
@@ -17,6 +18,9 @@ PixelPassHook pixelPassHook = nullptr;
 constexpr uint8_t BLANK_TGA_BYTE = 0;
 constexpr uint8_t BLANK_PCX_BYTE = 255;
 
+constexpr size_t BINARY_COUNT_BYTES = 4;
+constexpr size_t BINARY_ENTRY_BYTES = 32;
+
 const char* methodName(int32_t method) {
     if (method < 0 || method >= static_cast<int32_t>(hotspotMethodNames.size())) return "";
     return hotspotMethodNames[static_cast<size_t>(method)];
@@ -28,35 +32,18 @@ std::string countLine(int32_t count) {
     return std::string(line.data(), static_cast<size_t>(length));
 }
 
+void putWord(std::string& bytes, uint32_t word) {
+    for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(word >> shift));
+}
+
+// The table's bytes come from textTableBytes and binaryTableBytes alone, so the fingerprint the
+// files beside the output carry is of the bytes really written.
 bool appendTextTable(const DriverState& state, OutputSink& sink) {
-    if (!sink.appendText(countLine(state.spriteCount))) return false;
-    for (int32_t i = 0; i < state.spriteCount; ++i) {
-        if (!sink.appendText(spriteLine(state.tables.spriteTable[i]))) return false;
-    }
-    return true;
+    return sink.appendText(textTableBytes(state));
 }
 
-void putWord(std::vector<uint8_t>& bytes, uint32_t word) {
-    for (int shift = 0; shift < 32; shift += 8)
-        bytes.push_back(static_cast<uint8_t>(word >> shift));
-}
-
-// The count, then eight little-endian words per sprite: the method comes second here, unlike
-// in the record, and the last word is reserved.
 bool appendBinaryTable(const DriverState& state, OutputSink& sink) {
-    std::vector<uint8_t> bytes;
-    putWord(bytes, static_cast<uint32_t>(state.spriteCount));
-    if (!sink.append(bytes)) return false;
-    for (int32_t i = 0; i < state.spriteCount; ++i) {
-        const SpriteRecord& r = state.tables.spriteTable[i];
-        bytes.clear();
-        for (int32_t value :
-             {static_cast<int32_t>(r.hid), r.hotspotMethod, r.padding, r.hx, r.hy, r.wd, r.ht, 0}) {
-            putWord(bytes, static_cast<uint32_t>(value));
-        }
-        if (!sink.append(bytes)) return false;
-    }
-    return true;
+    return sink.appendText(binaryTableBytes(state));
 }
 
 // Every block keeps the size its header entry announces: a sprite whose source no longer gives
@@ -125,6 +112,36 @@ std::string spriteLine(const SpriteRecord& record) {
                   record.hy, record.wd, record.ht);
     line.pop_back();
     return line;
+}
+
+std::string textTableBytes(const DriverState& state) {
+    std::string bytes = countLine(state.spriteCount);
+    for (int32_t i = 0; i < state.spriteCount; ++i) {
+        bytes += spriteLine(state.tables.spriteTable[static_cast<size_t>(i)]);
+    }
+    return bytes;
+}
+
+// The count, then eight little-endian words per sprite: the method comes second here, unlike
+// in the record, and the last word is reserved.
+std::string binaryTableBytes(const DriverState& state) {
+    std::string bytes;
+    const size_t count = static_cast<size_t>(std::max(state.spriteCount, 0));
+    bytes.reserve(BINARY_COUNT_BYTES + BINARY_ENTRY_BYTES * count);
+    putWord(bytes, static_cast<uint32_t>(state.spriteCount));
+    for (size_t i = 0; i < count; ++i) {
+        const SpriteRecord& r = state.tables.spriteTable[i];
+        for (int32_t value :
+             {static_cast<int32_t>(r.hid), r.hotspotMethod, r.padding, r.hx, r.hy, r.wd, r.ht, 0}) {
+            putWord(bytes, static_cast<uint32_t>(value));
+        }
+    }
+    return bytes;
+}
+
+std::string outputTableBytes(const DriverState& state) {
+    const bool binary = state.writeOneFile != 0 && state.writeBinary != 0;
+    return binary ? binaryTableBytes(state) : textTableBytes(state);
 }
 
 bool writeInfoFile(const DriverState& state, const std::string& path, bool keepIfSame) {

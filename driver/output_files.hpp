@@ -12,6 +12,17 @@
 // line feed.
 std::string spriteLine(const SpriteRecord& record);
 
+// The table an output starts with, byte for byte as the writers below write it. Text (the info
+// file, and a single sprite file without BIN): the count line "N sprites" and one line an entry.
+// Binary: the count and eight words an entry, 32-bit little-endian. A single sprite file's first
+// pixel block follows the table's last byte.
+std::string textTableBytes(const DriverState& state);
+std::string binaryTableBytes(const DriverState& state);
+
+// The table of the output the state asks for: binary for a single sprite file under BIN, text
+// otherwise.
+std::string outputTableBytes(const DriverState& state);
+
 // Writes the info file at `path`, as the control file gave it. True when it was written whole;
 // otherwise its line has been printed. With keepIfSame, an existing file of the same bytes is
 // kept as it is, with an informational line saying so.

@@ -72,8 +72,10 @@ bool writeSideFiles(const CommandLine& options, const DriverState& state,
         note(options.manifest, writeText(manifestBytes(view), *options.manifest, "manifest", keep));
     }
     if (options.emitHeader) {
+        const std::string prefix =
+            options.headerPrefix.value_or(defaultHeaderPrefix(*options.emitHeader));
         note(options.emitHeader,
-             writeText(cHeaderBytes(view), *options.emitHeader, "C header", keep));
+             writeText(cHeaderBytes(view, prefix), *options.emitHeader, "C header", keep));
     }
     if (options.preview) note(options.preview, writePreview(view, *options.preview, keep));
     return ok;

@@ -5,20 +5,9 @@
 
 #include "driver/hotspot_names.hpp"
 #include "driver/output_files.hpp"
+#include "sidecar/fingerprint.hpp"
 
 namespace {
-
-constexpr uint64_t BINARY_COUNT_BYTES = 4;
-constexpr uint64_t BINARY_ENTRY_BYTES = 32;
-
-// The text header is the info file's text: the count line, then one line an entry.
-uint64_t textTableBytes(const DriverState& state) {
-    uint64_t bytes = std::to_string(state.spriteCount).size() + std::strlen(" sprites\n");
-    for (int32_t i = 0; i < state.spriteCount; ++i) {
-        bytes += spriteLine(state.tables.spriteTable[static_cast<size_t>(i)]).size();
-    }
-    return bytes;
-}
 
 SpriteViewEntry viewEntry(const SpriteTables& tables, size_t i) {
     const SpriteRecord& record = tables.spriteTable[i];
@@ -59,9 +48,11 @@ SpriteView buildSpriteView(const DriverState& state) {
     }
     const auto count = static_cast<size_t>(std::max(state.spriteCount, 0));
     view.sprites.reserve(count);
-    uint64_t offset = view.form == OutputForm::SingleBinary
-                          ? BINARY_COUNT_BYTES + BINARY_ENTRY_BYTES * count
-                          : textTableBytes(state);
+    // The writer's own table bytes: the first block starts after them, and they are what the
+    // fingerprint covers.
+    const std::string table = outputTableBytes(state);
+    view.fingerprint = fnv1a64(table);
+    uint64_t offset = table.size();
     for (size_t i = 0; i < count; ++i) {
         SpriteViewEntry entry = viewEntry(state.tables, i);
         if (view.form != OutputForm::Info) {

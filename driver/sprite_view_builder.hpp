@@ -5,8 +5,8 @@
 #include "driver/driver_state.hpp"
 #include "sidecar/sprite_view.hpp"
 
-// One entry per table entry, in order, with the output's path and form as the output stage
-// writes them. For a single sprite file each entry gets its pixel block's place: the blocks
-// follow the header (4 + 32 bytes an entry in binary, the text table's length in text) in table
-// order, wd x ht x 4 bytes for TGA and wd x ht for PCX.
+// One entry per table entry, in order, with the output's path, form and fingerprint as the
+// output stage writes them. For a single sprite file each entry gets its pixel block's place:
+// the blocks follow the table (4 + 32 bytes an entry in binary, the text table's length in text)
+// in table order, wd x ht x 4 bytes for TGA and wd x ht for PCX.
 SpriteView buildSpriteView(const DriverState& state);

@@ -4,6 +4,7 @@
 #include <new>
 #include <string_view>
 
+#include "sidecar/fingerprint.hpp"
 #include "sidecar/json_text.hpp"
 
 namespace {
@@ -91,6 +92,7 @@ std::string buildManifest(const SpriteView& view) {
     out += "  \"version\": 1,\n";
     out += "  \"output\": " + jsonString(repairUtf8(view.outputPath)) + ",\n";
     out += "  \"form\": " + jsonString(formName(view.form)) + ",\n";
+    out += "  \"fingerprint\": " + jsonString(fingerprintText(view.fingerprint)) + ",\n";
     if (view.sprites.empty()) {
         out += "  \"sprites\": []\n}\n";
         return out;

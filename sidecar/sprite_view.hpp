@@ -44,6 +44,7 @@ struct SpriteViewEntry {
 struct SpriteView {
     std::string outputPath;
     OutputForm form = OutputForm::Info;
+    uint64_t fingerprint = 0;  // FNV-1a 64 of the output's table bytes (fingerprint.hpp)
     std::vector<SpriteViewEntry> sprites;
 };
 

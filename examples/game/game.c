@@ -1,6 +1,7 @@
 /* A game's side of the bundled example: loads out/sprites.bin with the loader library and the
-   header spritebake generated for it (out/sprites.h, --emit-header), checks every pixel block
-   against the header's table, and writes the knight as a PAM picture (straight alpha).
+   header spritebake generated for it (out/sprites.h, --emit-header), checks that the two come
+   from one run (the fingerprint) and every pixel block against the header's table, and writes
+   the knight as a PAM picture (straight alpha).
 
    Usage: game SPRITES.BIN OUT.PAM        Exit status 0 when every check held. */
 #include <stdio.h>
@@ -31,13 +32,13 @@ static unsigned char* readWhole(const char* path, size_t* size) {
 static int checkTable(const sb_file* file) {
     int failures = 0;
     int32_t i;
-    if (file->count != SPRITEBAKE_SPRITE_COUNT) {
+    if (file->count != SPRITES_COUNT) {
         fprintf(stderr, "the file holds %d sprites, the header %d\n", (int)file->count,
-                SPRITEBAKE_SPRITE_COUNT);
+                SPRITES_COUNT);
         return 1;
     }
     for (i = 0; i < file->count; ++i) {
-        const spritebake_sprite_info* want = &spritebake_sprites[i];
+        const spritebake_sprite_info* want = &SPRITES_TABLE[i];
         sb_sprite got;
         if (sb_sprite_at(file, i, &got) != SB_OK || got.hid != want->hid ||
             got.kind != (int32_t)want->kind || got.offset != want->offset ||
@@ -90,7 +91,9 @@ int main(int argc, char** argv) {
         fprintf(stderr, "%s: cannot read\n", argv[1]);
         return 1;
     }
-    e = sb_open_single_letters(&file, bytes, size, SPRITEBAKE_SPRITE_KINDS);
+    e = sb_open_single_letters(&file, bytes, size, SPRITES_KINDS);
+    /* A sprite file of another run than the header would be read with the wrong indices. */
+    if (e == SB_OK) e = sb_check_fingerprint(&file, SPRITES_FINGERPRINT);
     if (e != SB_OK) {
         fprintf(stderr, "%s: %s\n", argv[1], sb_error_string(e));
         free(bytes);
@@ -98,7 +101,7 @@ int main(int argc, char** argv) {
     }
     if (checkTable(&file) != 0) status = 1;
     /* By name, as a game looks a sprite up, and by the header's constant: the same entry. */
-    if (sb_find_name(&file, "hero", &knight) != SB_OK || knight.index != SPRITE_HERO ||
+    if (sb_find_name(&file, "hero", &knight) != SB_OK || knight.index != SPRITES_SPRITE_HERO ||
         knight.kind != SB_KIND_TGA || !writePam(argv[2], &knight)) {
         fprintf(stderr, "the knight could not be found or written\n");
         status = 1;

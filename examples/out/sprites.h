@@ -4,29 +4,32 @@
 
 #include <stdint.h>
 
-#define SPRITE_BRICK 0
-#define SPRITE_CRATE 1
-#define SPRITE_HERO 2
-#define SPRITE_GHOST 3
-#define SPRITE_SLIME 4
-#define SPRITE_COIN 5
-#define SPRITE_HEART 6
-#define SPRITE_POTION 7
-#define SPRITE_GEM 8
-#define SPRITE_KEY 9
-#define SPRITE_EXPLODE1 10
-#define SPRITE_EXPLODE2 11
-#define SPRITE_EXPLODE3 12
-#define SPRITE_EXPLODE4 13
-#define SPRITE_EXPLODE5 14
-#define SPRITE_SWORD 15
+#define SPRITES_SPRITE_BRICK 0
+#define SPRITES_SPRITE_CRATE 1
+#define SPRITES_SPRITE_HERO 2
+#define SPRITES_SPRITE_GHOST 3
+#define SPRITES_SPRITE_SLIME 4
+#define SPRITES_SPRITE_COIN 5
+#define SPRITES_SPRITE_HEART 6
+#define SPRITES_SPRITE_POTION 7
+#define SPRITES_SPRITE_GEM 8
+#define SPRITES_SPRITE_KEY 9
+#define SPRITES_SPRITE_EXPLODE1 10
+#define SPRITES_SPRITE_EXPLODE2 11
+#define SPRITES_SPRITE_EXPLODE3 12
+#define SPRITES_SPRITE_EXPLODE4 13
+#define SPRITES_SPRITE_EXPLODE5 14
+#define SPRITES_SPRITE_SWORD 15
 
-#define SPRITEBAKE_SPRITE_COUNT 16
-#define SPRITEBAKE_SPRITE_KINDS "TTTTTTPPPPTTTTTT"
+#define SPRITES_COUNT 16
+#define SPRITES_KINDS "TTTTTTPPPPTTTTTT"
+#define SPRITES_FINGERPRINT 0x9b448e9d0a9f1ebbULL
 
 /* kind: 0 PCX (1 byte a pixel), 1 TGA (4 bytes a pixel). offset, length: the pixel
    block in the single sprite file, 0 and 0 for an info file. method: 0 Middle, 1 UpLeft,
    2 UpRight, 3 DownLeft, 4 DownRight, 5 HotXY. */
+#ifndef SPRITEBAKE_RECORD_TYPE_DEFINED
+#define SPRITEBAKE_RECORD_TYPE_DEFINED
 typedef struct spritebake_sprite_info {
     uint32_t hid;
     uint32_t kind;
@@ -39,8 +42,9 @@ typedef struct spritebake_sprite_info {
     int32_t method;
     int32_t padding;
 } spritebake_sprite_info;
+#endif
 
-static const spritebake_sprite_info spritebake_sprites[16] = {
+static const spritebake_sprite_info SPRITES_TABLE[16] = {
     {0xdb637d08u, 1u, 516u, 4096u, 32, 32, 0, 0, 1, 1},
     {0x55d2df20u, 1u, 4612u, 4096u, 32, 32, 0, 0, 1, 1},
     {0x1aa806f2u, 1u, 8708u, 9120u, 40, 57, 0, -57, 3, 0},

@@ -37,6 +37,11 @@
      sb_file that points into them is used (a changed buffer can give wrong entries, never a read
      outside it).
 
+   Whether a file and a generated header are of one run
+   - sb_check_fingerprint compares the file's table (sb_fingerprint: FNV-1a 64 of its bytes up to
+     the first pixel byte) with the header's PREFIX_FINGERPRINT and gives SB_ERR_FINGERPRINT when
+     they differ: the header's indices would name entries of another table.
+
    No allocation and no global state: an sb_file and its cursors point into the caller's bytes;
    entries are re-read from the bytes on each access (an sb_cursor walks them in O(1) per entry,
    sb_sprite_at and sb_find walk from the first).
@@ -45,6 +50,7 @@
        sb_file file;
        sb_sprite hero;
        if (sb_open_single_letters(&file, bytes, byte_count, "TTTP") != SB_OK) return 0;
+       if (sb_check_fingerprint(&file, SPRITES_FINGERPRINT) != SB_OK) return 0;  (sprites.h)
        if (sb_find_name(&file, "hero", &hero) != SB_OK) return 0;
        upload_rgba(hero.pixels, hero.wd, hero.ht);   (hero.length == wd * ht * 4)
        draw_at(x + hero.hx, y + hero.hy);            (the top-left corner from the hotspot)
@@ -75,7 +81,8 @@ typedef enum sb_error {
     SB_ERR_KINDS,     /* not one kind per entry, or an unknown kind */
     SB_ERR_TRAILING,  /* bytes follow the last pixel block (or the last info line) */
     SB_ERR_NOT_FOUND, /* no entry has that hid */
-    SB_ERR_RANGE      /* an index past the last entry, a cursor at its end, an array too small */
+    SB_ERR_RANGE,     /* an index past the last entry, a cursor at its end, an array too small */
+    SB_ERR_FINGERPRINT /* the table is not the one whose fingerprint was given */
 } sb_error;
 
 /* The kind codes are spritebake's own; its generated C header uses the same values. */
@@ -146,6 +153,21 @@ uint32_t sb_hash_name(const char* name, size_t length);
 /* The hid of a sprite listed in the control file as the NUL-terminated `name`: its first
    SB_NAME_MAX bytes hashed as sb_hash_name does, since that is what spritebake stores. */
 uint32_t sb_hash_sprite_name(const char* name);
+
+/* FNV-1a 64 of `length` bytes (null hashes as no bytes): offset basis 0xcbf29ce484222325,
+   prime 0x100000001b3. */
+uint64_t sb_fnv1a64(const void* bytes, size_t length);
+
+/* The fingerprint of an opened file: sb_fnv1a64 of its table bytes, from the first byte to the
+   last before the first pixel block (the whole text of an info file). spritebake writes the same
+   value into the manifest ("fingerprint") and the C header (PREFIX_FINGERPRINT) it makes beside
+   the file. */
+sb_error sb_fingerprint(const sb_file* file, uint64_t* fingerprint);
+
+/* SB_OK when the file's fingerprint is `expected`, SB_ERR_FINGERPRINT when it is not: the file
+   and the header that gave `expected` are not of one run, and the header's indices and table do
+   not describe the file. */
+sb_error sb_check_fingerprint(const sb_file* file, uint64_t expected);
 
 /* Parses an info file's `size` bytes of text (`text` may be null when size is 0). On failure `file`
  * is left empty (count 0). */
@@ -229,6 +251,8 @@ const char* sb_error_string(sb_error error) {
             return "no sprite has that id";
         case SB_ERR_RANGE:
             return "no entry at that position";
+        case SB_ERR_FINGERPRINT:
+            return "the sprite table is not the one expected (fingerprint mismatch)";
     }
     return "unknown error";
 }
@@ -322,6 +346,35 @@ uint32_t sb_hash_sprite_name(const char* name) {
         while (length < SB_NAME_MAX && name[length] != '\0') ++length;
     }
     return sb_hash_name(name, length);
+}
+
+/* ---- the fingerprint ---- */
+
+uint64_t sb_fnv1a64(const void* bytes, size_t length) {
+    const uint8_t* p = (const uint8_t*)bytes;
+    uint64_t hash = (uint64_t)0xcbf29ce484222325ull;
+    size_t i;
+    if (p == NULL) length = 0;
+    for (i = 0; i < length; ++i) {
+        hash ^= p[i];
+        hash *= (uint64_t)0x100000001b3ull;
+    }
+    return hash;
+}
+
+sb_error sb_fingerprint(const sb_file* file, uint64_t* fingerprint) {
+    if (file == NULL || fingerprint == NULL) return SB_ERR_ARGUMENT;
+    /* An opened file's table_size never passes its size; a forged one is cut to it. */
+    *fingerprint =
+        sb_fnv1a64(file->data, file->table_size <= file->size ? file->table_size : file->size);
+    return SB_OK;
+}
+
+sb_error sb_check_fingerprint(const sb_file* file, uint64_t expected) {
+    uint64_t actual = 0;
+    const sb_error e = sb_fingerprint(file, &actual);
+    if (e != SB_OK) return e;
+    return actual == expected ? SB_OK : SB_ERR_FINGERPRINT;
 }
 
 /* ---- reading the table ---- */

@@ -40,6 +40,7 @@ void expectSame(const CommandLine& got, const CommandLine& want) {
     EXPECT_EQ(got.depfile, want.depfile);
     EXPECT_EQ(got.manifest, want.manifest);
     EXPECT_EQ(got.emitHeader, want.emitHeader);
+    EXPECT_EQ(got.headerPrefix, want.headerPrefix);
     EXPECT_EQ(got.preview, want.preview);
     EXPECT_EQ(got.dump, want.dump);
 }
@@ -144,6 +145,22 @@ const ParseCase kCases[] = {
               c.dump = "o";
           }),
      ""},
+    {"HeaderPrefix",
+     {"--emit-header=lvl.h", "--header-prefix", "Level_1", "a"},
+     with(control("a"),
+          [](CommandLine& c) {
+              c.emitHeader = "lvl.h";
+              c.headerPrefix = "Level_1";
+          }),
+     ""},
+    {"HeaderPrefixUnderscoreFirst",
+     {"--header-prefix=_", "--emit-header=h", "a"},
+     with(control("a"),
+          [](CommandLine& c) {
+              c.emitHeader = "h";
+              c.headerPrefix = "_";
+          }),
+     ""},
     {"HelpNeedsNoControlFile",
      {"--help"},
      with(CommandLine{}, [](CommandLine& c) { c.help = true; }),
@@ -196,6 +213,40 @@ const ParseCase kCases[] = {
      {"--check", "--preview=p", "a"},
      {},
      "--check cannot be combined with --preview"},
+    {"CheckWithHeaderPrefix",
+     {"--check", "--header-prefix=P_", "a"},
+     {},
+     "--check cannot be combined with --header-prefix"},
+    {"HeaderPrefixWithoutHeader",
+     {"--header-prefix=P_", "a"},
+     {},
+     "--header-prefix requires --emit-header"},
+    {"HeaderPrefixDigitFirst",
+     {"--emit-header=h", "--header-prefix=1UP_", "a"},
+     {},
+     "invalid header prefix '1UP_' (ASCII letters, digits and '_', not starting with a digit)"},
+    {"HeaderPrefixEmpty",
+     {"--emit-header=h", "--header-prefix=", "a"},
+     {},
+     "invalid header prefix '' (ASCII letters, digits and '_', not starting with a digit)"},
+    {"HeaderPrefixWithADash",
+     {"--emit-header=h", "--header-prefix=MY-SET_", "a"},
+     {},
+     "invalid header prefix 'MY-SET_' (ASCII letters, digits and '_', not starting with a "
+     "digit)"},
+    {"HeaderPrefixHighByte",
+     {"--emit-header=h", "--header-prefix=CAF\xc9_", "a"},
+     {},
+     "invalid header prefix 'CAF\xc9_' (ASCII letters, digits and '_', not starting with a "
+     "digit)"},
+    {"HeaderPrefixBeforeNoControlFile",
+     {"--emit-header=h", "--header-prefix=a b"},
+     {},
+     "invalid header prefix 'a b' (ASCII letters, digits and '_', not starting with a digit)"},
+    {"DumpWithHeaderPrefix",
+     {"--dump=o", "--header-prefix=P_"},
+     {},
+     "--dump cannot be combined with --header-prefix"},
     {"DumpWithControlFile", {"--dump=o", "a"}, {}, "--dump cannot be combined with a control file"},
     {"DumpWithCheck", {"--dump=o", "--check"}, {}, "--dump cannot be combined with --check"},
     {"DumpWithQuiet", {"--dump=o", "-q"}, {}, "--dump cannot be combined with --quiet"},

@@ -245,7 +245,8 @@ TEST(LoaderSingleFile, BinaryCountsThatBeginWithDigitsStayBinary) {
 TEST(LoaderErrors, EveryCodeHasItsOwnText) {
     const sb_error codes[] = {
         SB_OK,        SB_ERR_ARGUMENT, SB_ERR_TRUNCATED, SB_ERR_COUNT,     SB_ERR_SYNTAX,
-        SB_ERR_FIELD, SB_ERR_KINDS,    SB_ERR_TRAILING,  SB_ERR_NOT_FOUND, SB_ERR_RANGE};
+        SB_ERR_FIELD, SB_ERR_KINDS,    SB_ERR_TRAILING,  SB_ERR_NOT_FOUND, SB_ERR_RANGE,
+        SB_ERR_FINGERPRINT};
     std::vector<std::string> texts;
     for (sb_error code : codes) {
         const std::string text = sb_error_string(code);

@@ -2,6 +2,7 @@
 // the tool on examples/sprites_bin.ctl, so every record must agree field for field.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "sprites.h"  // examples/out/sprites.h, as a game includes it
@@ -24,11 +25,11 @@ TEST(ExampleFiles, TheHeaderTableMatchesTheManifest) {
     ASSERT_TRUE(testsupport::parseJson(text, manifest, error)) << error;
     const testsupport::JsonValue* sprites = manifest.find("sprites");
     ASSERT_NE(sprites, nullptr);
-    ASSERT_EQ(sprites->items.size(), static_cast<size_t>(SPRITEBAKE_SPRITE_COUNT));
-    const std::string kinds = SPRITEBAKE_SPRITE_KINDS;
+    ASSERT_EQ(sprites->items.size(), static_cast<size_t>(SPRITES_COUNT));
+    const std::string kinds = SPRITES_KINDS;
     for (size_t i = 0; i < sprites->items.size(); ++i) {
         const testsupport::JsonValue& entry = sprites->items[i];
-        const spritebake_sprite_info& info = spritebake_sprites[i];
+        const spritebake_sprite_info& info = SPRITES_TABLE[i];
         const bool tga = entry.find("kind")->asString() == "tga";
         EXPECT_EQ(field(entry, "index"), static_cast<int64_t>(i));
         EXPECT_EQ(field(entry, "hid"), info.hid) << i;
@@ -43,9 +44,16 @@ TEST(ExampleFiles, TheHeaderTableMatchesTheManifest) {
         EXPECT_EQ(field(entry, "padding"), info.padding) << i;
     }
     // The constants name the entries by their listed names.
-    EXPECT_EQ(sprites->items[SPRITE_HERO].find("name")->asString(), "hero");
-    EXPECT_EQ(sprites->items[SPRITE_SWORD].find("name")->asString(), "sword");
-    EXPECT_EQ(spritebake_sprites[SPRITE_SWORD].method, 5);
+    EXPECT_EQ(sprites->items[SPRITES_SPRITE_HERO].find("name")->asString(), "hero");
+    EXPECT_EQ(sprites->items[SPRITES_SPRITE_SWORD].find("name")->asString(), "sword");
+    EXPECT_EQ(SPRITES_TABLE[SPRITES_SPRITE_SWORD].method, 5);
+    // One fingerprint in both: the run's.
+    const testsupport::JsonValue* fingerprint = manifest.find("fingerprint");
+    ASSERT_NE(fingerprint, nullptr);
+    char hex[24];
+    std::snprintf(hex, sizeof hex, "0x%016llx",
+                  static_cast<unsigned long long>(SPRITES_FINGERPRINT));
+    EXPECT_EQ(fingerprint->asString(), hex);
 }
 
 }  // namespace

@@ -102,10 +102,11 @@ TEST_F(ManifestReadBack, SingleBinaryFileWithHostileBytes) {
     view.sprites = {hero(), hostile()};
     view.sprites[0].block = BlockPlace{516, 9120};
     view.sprites[1].block = BlockPlace{9636, 21};
+    view.fingerprint = 0x85944171f73967e8ull;
     EXPECT_EQ(
         readBack(view),
         R"({"format": "spritebake-manifest", "version": 1, "output": "out/sprites.bin", )"
-        R"("form": "single-binary", "sprites": [)"
+        R"("form": "single-binary", "fingerprint": "0x85944171f73967e8", "sprites": [)"
         R"({"index": 0, "name": "hero", "name_hex": "6865726f", "hid": 3680730376, )"
         R"("hid_signed": -614236920, "kind": "tga", "source": "art/hero.tga", "source_width": 48, )"
         R"("source_height": 64, "crop_left": 4, "crop_top": 7, "wd": 40, "ht": 57, )"
@@ -126,7 +127,9 @@ TEST_F(ManifestReadBack, InfoFileHasNullOffsetAndLength) {
     e.hid = 0xFFFFFFFFu;
     view.sprites = {e};
     const std::string out = readBack(view);
-    EXPECT_NE(out.find(R"("output": "out/\ufffdinfo.txt", "form": "info")"), std::string::npos)
+    EXPECT_NE(out.find(R"("output": "out/\ufffdinfo.txt", "form": "info", )"
+                       R"("fingerprint": "0x0000000000000000")"),
+              std::string::npos)
         << out;
     EXPECT_NE(out.find(R"("hid": 4294967295, "hid_signed": -1,)"), std::string::npos) << out;
     EXPECT_NE(out.find(R"("offset": null, "length": null}]})"), std::string::npos) << out;
@@ -138,15 +141,17 @@ TEST_F(ManifestReadBack, EmptyTableAndTextForm) {
     view.form = OutputForm::SingleText;
     EXPECT_EQ(readBack(view),
               R"({"format": "spritebake-manifest", "version": 1, "output": "x.spr", )"
-              R"("form": "single-text", "sprites": []})");
+              R"("form": "single-text", "fingerprint": "0x0000000000000000", "sprites": []})");
 }
 
 TEST(ManifestBytes, EmptyTableLayout) {
     SpriteView view;
     view.outputPath = "a.txt";
+    view.fingerprint = 0x00ff00000000000aull;
     EXPECT_EQ(manifestBytes(view),
               "{\n  \"format\": \"spritebake-manifest\",\n  \"version\": 1,\n"
-              "  \"output\": \"a.txt\",\n  \"form\": \"info\",\n  \"sprites\": []\n}\n");
+              "  \"output\": \"a.txt\",\n  \"form\": \"info\",\n"
+              "  \"fingerprint\": \"0x00ff00000000000a\",\n  \"sprites\": []\n}\n");
 }
 
 }  // namespace
