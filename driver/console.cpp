@@ -1,5 +1,6 @@
 #include "driver/console.hpp"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -12,6 +13,13 @@ int informationalDepth = 0;
 bool quiet = false;
 bool sawProblem = false;
 ConsoleLineSink lineSink;
+int firstWriteError = 0;    // errno of the first write to standard output that failed
+bool outputClosed = false;  // consoleCloseOutput has run
+
+void noteWriteError(int error) {
+    // A stream may fail without a reason (errno 0): the failure still counts.
+    if (firstWriteError == 0) firstWriteError = error != 0 ? error : EIO;
+}
 
 void dispatch(std::string_view line) {
     const bool informational = informationalDepth > 0;
@@ -72,8 +80,20 @@ void consoleSetLineSink(ConsoleLineSink sink) {
 }
 
 void consoleWrite(std::string_view text) {
+    if (outputClosed) return;
     FILE* out = realStdout != nullptr ? realStdout : stdout;
-    std::fwrite(text.data(), 1, text.size(), out);
+    if (std::fwrite(text.data(), 1, text.size(), out) != text.size()) noteWriteError(errno);
+}
+
+int consoleCloseOutput() {
+    if (outputClosed) return firstWriteError;
+    FILE* out = realStdout != nullptr ? realStdout : stdout;
+    if (std::fflush(out) != 0) noteWriteError(errno);
+    if (std::ferror(out) != 0) noteWriteError(0);
+    // The close reports what only the last write-back sees (a network file system, a quota).
+    if (std::fclose(out) != 0) noteWriteError(errno);
+    outputClosed = true;
+    return firstWriteError;
 }
 
 void consoleFlush() {

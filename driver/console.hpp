@@ -34,8 +34,14 @@ bool consoleSawProblem();
 using ConsoleLineSink = std::function<void(std::string_view line, bool informational)>;
 void consoleSetLineSink(ConsoleLineSink sink);
 
-// Writes text to standard output as it stands, past the filter.
+// Writes text to standard output as it stands, past the filter. A failed write is remembered
+// for consoleCloseOutput and otherwise ignored: a message that cannot be written is dropped.
 void consoleWrite(std::string_view text);
+
+// Flushes and closes standard output, as GNU tools do when their product is standard output.
+// Returns 0 when everything written reached it, else the errno of the first failure (a write
+// since the start, the flush or the close). Later writes are dropped.
+int consoleCloseOutput();
 
 // Sends a last line that has no line feed through the filter; called when a run ends.
 void consoleFlush();

@@ -43,6 +43,8 @@ void runInfoFileStatement(DriverState& state) {
     // Read back what an earlier run wrote; nothing of it is kept. On a first run the file is not
     // there yet, and the lines saying so are no problem.
     if (fileExistsOnDisk(state.infoFileName.c_str())) {
+        // An absent info file is no prerequisite: without WriteOneFile it is the output itself,
+        // and with it nothing read back reaches the output.
         state.filesRead.push_back(state.infoFileName);
         getSpriteHeader(state.infoFileName.c_str());
     } else {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "driver/console.hpp"
 #include "driver/hotspot_names.hpp"
 #include "filesys/file_layer.hpp"
 #include "spritebake/spritebake.h"
@@ -99,6 +100,6 @@ int32_t runDump(const char* path) {
         std::fprintf(stderr, "spritebake: %s: %s\n", path, error.c_str());
         return 1;
     }
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    consoleWrite(text);
     return 0;
 }

@@ -28,9 +28,14 @@ int commandLineError(const std::string& problem) {
     return STATUS_COMMAND_LINE;
 }
 
-void writeOut(std::string_view text) {
-    std::fwrite(text.data(), 1, text.size(), stdout);
-    std::fflush(stdout);
+// --help, --version, --dump and --check have their standard output as their product: like GNU
+// tools, they fail when it did not all reach its file (a full disk, /dev/full). An ordinary run
+// keeps going when a message cannot be written, and its status says only what it wrote.
+int32_t closeProduct(int32_t status) {
+    const int error = consoleCloseOutput();
+    if (error == 0) return status;
+    std::fprintf(stderr, "spritebake: write error: %s\n", std::strerror(error));
+    return combineStatus(status, 1);
 }
 
 // Loads the control text named on the command line ("-": standard input, read to its end).
@@ -98,12 +103,12 @@ int32_t runCheck(const CommandLine& options) {
 
 int runParsed(const CommandLine& options) {
     if (options.help) {
-        writeOut(helpText());
-        return 0;
+        consoleWrite(helpText());
+        return closeProduct(0);
     }
     if (options.version) {
-        writeOut(versionText());
-        return 0;
+        consoleWrite(versionText());
+        return closeProduct(0);
     }
     for (const std::string& folder : options.folders) {
         const int32_t error = fileChangeFolder(folder.c_str());
@@ -112,8 +117,8 @@ int runParsed(const CommandLine& options) {
                                     "': " + std::strerror(error));
         }
     }
-    if (options.dump) return runDump(options.dump->c_str());
-    return options.check ? runCheck(options) : runBake(options);
+    if (options.dump) return closeProduct(runDump(options.dump->c_str()));
+    return options.check ? closeProduct(runCheck(options)) : runBake(options);
 }
 
 }  // namespace

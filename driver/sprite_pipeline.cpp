@@ -51,12 +51,13 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     }
     // No separator goes between them: the source directory ends with its own.
     path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
+    // A missing source is a prerequisite too: when it appears, the output must be made again.
+    state.filesRead.push_back(path);
     const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
     if (onDisk == DiskEntry::missing) {
         runMessage(state, "Couldn't open sprite source %s, skipping.\n", path.c_str());
         return SpriteOutcome::missing;
     }
-    state.filesRead.push_back(path);
 
     SpriteTables& tables = state.tables;
     const int32_t slot = state.spriteCount;

@@ -213,6 +213,21 @@ TEST(Outputs, DuplicateNamesAreAllStored) {
     EXPECT_EQ(dir.readText("info.txt"), "3 sprites\n" + kAbcLine + kAbcLine + kAbcLine);
 }
 
+// Three names with one hid: the third is reported against the first entry of another name
+// (abc), not the latest (ABC). The hid of abc, -1206996721, is worked out by hand.
+TEST(Outputs, ACollisionNamesTheFirstOtherEntry) {
+    BakeDir dir;
+    for (const char* name : {"abc", "ABC", "Abc"})
+        dir.writeTga("art/" + std::string(name) + ".tga", kAbc);
+    testsupport::ChildResult result = dir.run(kHead + "TGA abc\nTGA ABC\nTGA Abc\n");
+    EXPECT_EQ(result.out,
+              "Warning, sprites abc and ABC have the same hid -1206996721; the game cannot tell "
+              "them apart.\n"
+              "Warning, sprites abc and Abc have the same hid -1206996721; the game cannot tell "
+              "them apart.\n");
+    EXPECT_EQ(result.exitStatus, 0);
+}
+
 TEST(Outputs, EachSpriteKeepsThePixelsOfItsOwnSourceFolder) {
     BakeDir dir;
     dir.makeDir("art2");

@@ -104,6 +104,28 @@ TEST(SkipToMatch, CaseRulesAndAdvance) {
     }
 }
 
+// Each class holds its two end bytes and neither byte beside them: '@' and '[' around A-Z,
+// '`' and '{' around a-z, '/' and ':' around 0-9.
+TEST(SkipToMatch, ClassesEndExactlyAtTheirBounds) {
+    struct Case {
+        const char* entry;
+        char byte;
+        bool matches;
+    };
+    const Case cases[] = {
+        {"/A-Z", '@', false}, {"/A-Z", 'A', true}, {"/A-Z", 'Z', true}, {"/A-Z", '[', false},
+        {"/a-z", '`', false}, {"/a-z", 'a', true}, {"/a-z", 'z', true}, {"/a-z", '{', false},
+        {"/0-9", '/', false}, {"/0-9", '0', true}, {"/0-9", '9', true}, {"/0-9", ':', false},
+    };
+    for (const Case& c : cases) {
+        ExactText text(std::string(1, c.byte));
+        TextSpan span = text.span();
+        EXPECT_EQ(skipToMatch(span, 1, {c.entry}), c.matches ? 0 : -1) << c.entry << " " << c.byte;
+        // A class match stays on its byte; a miss walks to the end.
+        EXPECT_EQ(text.offset(span), c.matches ? 0 : 1) << c.entry << " " << c.byte;
+    }
+}
+
 const std::string ENTRY_49(49, 'k');
 const std::string ENTRY_50(50, 'k');
 

@@ -72,6 +72,20 @@ TEST(StringToFloat, BuildsTheValueDigitByDigit) {
     EXPECT_EQ(stringToFloat(""), 0.0f);
 }
 
+// Only 0 to 9 are digits: '/' and ':', the bytes beside them, add nothing to the value.
+TEST(StringToNumber, DigitsEndExactlyAtZeroAndNine) {
+    const struct {
+        const char* text;
+        int32_t value;
+    } cases[] = {
+        {"/", 0}, {"0/9", 9}, {":", 0}, {"9:0", 90}, {"/:5", 5},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(stringToInt(c.text), c.value) << c.text;
+        EXPECT_EQ(stringToFloat(c.text), static_cast<float>(c.value)) << c.text;
+    }
+}
+
 struct FloatCase {
     std::string text;
     bool stored;  // whether scanFloat writes its value

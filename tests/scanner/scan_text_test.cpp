@@ -84,6 +84,24 @@ TEST(ScanText, EachStopBit) {
     for (const ScanCase& c : STOP_BITS) checkScan(c);
 }
 
+// The letter stop and the number copy end exactly at the bounds of A-Z, a-z and 0-9: the bytes
+// just outside ('@', '[', '`', '{', '/', ':') are copied past, or stop a number.
+const ScanCase CLASS_BOUNDS[] = {
+    {"letter stop passes @ and [", "@[Z", 0x201, 16, 2, "@[", 0},
+    {"letter stop passes ` and {", "`{a", 0x201, 16, 2, "`{", 0},
+    {"A is a letter", "A", 0x201, 16, 0, "", 0},
+    {"Z is a letter", "Z", 0x201, 16, 0, "", 0},
+    {"a is a letter", "a", 0x201, 16, 0, "", 0},
+    {"z is a letter", "z", 0x201, 16, 0, "", 0},
+    {"a number takes 0 and 9", "09-.x", 0x05, 16, 4, "09-.", 0},
+    {"a number stops at /", "1/2", 0x05, 16, 1, "1", 0},
+    {"a number stops at :", "1:2", 0x05, 16, 1, "1", 0},
+};
+
+TEST(ScanText, ClassBounds) {
+    for (const ScanCase& c : CLASS_BOUNDS) checkScan(c);
+}
+
 const ScanCase SKIP_AND_CUT[] = {
     {"0x2000 skips line ends only", "\r\n\n X", 0x2000, 16, 3, nullptr, 2},
     {"0x2040 skips both", " \r\n\tX", 0x2040, 16, 4, nullptr, 1},

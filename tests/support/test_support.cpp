@@ -75,6 +75,12 @@ void applyLimits(const ChildLimits& limits) {
             close(broken[1]);
         }
         signal(SIGPIPE, SIG_DFL);  // as a shell leaves it: the tool must defend itself
+    } else if (limits.stdoutMode == ChildStdout::fullDevice) {
+        const int full = open("/dev/full", O_WRONLY);
+        if (full >= 0) {
+            dup2(full, STDOUT_FILENO);
+            close(full);
+        }
     }
 }
 

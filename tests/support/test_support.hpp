@@ -44,6 +44,7 @@ enum class ChildStdout {
     captured,    // a pipe the parent reads into ChildResult::out
     closed,      // descriptor 1 closed before the program starts
     brokenPipe,  // a pipe whose reader has already gone
+    fullDevice,  // /dev/full: every write fails with ENOSPC, as on a full disk
 };
 
 // Limits for a child process; 0 means no limit.
