@@ -9,20 +9,21 @@
 // such a name from the start and is removed again on SIGINT, SIGTERM and SIGHUP. Its writer holds
 // an open file description lock on it from its creation until it is renamed or removed, so a
 // file of that form that another process can lock has no live writer: a SIGKILL can leave one,
-// and opening any output in that folder removes it. A replaced output keeps its permission bits, a new one gets 0666 less the
-// umask. A symbolic link is followed: its final target is replaced and the link stays. An output
-// that exists and is not a regular file (a device, a FIFO) is written in place, and so is one
-// whose folder allows no temporary file. Nothing is printed here; callers report failures.
+// and opening any output in that folder removes it. A replaced output keeps its permission bits, a
+// new one gets 0666 less the umask. A symbolic link is followed: its final target is replaced and
+// the link stays. An output that exists and is not a regular file (a device, a FIFO) is written in
+// place, and so is one whose folder allows no temporary file. Nothing is printed here; callers
+// report failures.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 enum class ReplaceResult {
-    written,    // the new bytes are at the path
-    unchanged,  // keepIfSame: the path already held exactly these bytes and was left alone
-    failed,     // a write, the close or the link failed: nothing was put at the path; the
-                // temporary file is gone
+    written,        // the new bytes are at the path
+    unchanged,      // keepIfSame: the path already held exactly these bytes and was left alone
+    failed,         // a write, the close or the link failed: nothing was put at the path; the
+                    // temporary file is gone
     renameRefused,  // the complete file could not be renamed onto the path (a mount point, a
                     // sticky folder): the previous output stays, the temporary file is gone and
                     // renameError() tells why

@@ -350,8 +350,15 @@ bool straceCanTrace() {
 
 std::vector<std::string> underStrace(const std::string& injection,
                                      const std::vector<std::string>& args) {
-    std::vector<std::string> all = {"-qq", "-o", "/dev/null", "-e",
-                                    "inject=rename,renameat,renameat2:" + injection, "--",
+    // The leak checker of a sanitizer build cannot run under a tracer.
+    std::vector<std::string> all = {"-qq",
+                                    "-o",
+                                    "/dev/null",
+                                    "-E",
+                                    "LSAN_OPTIONS=detect_leaks=0",
+                                    "-e",
+                                    "inject=rename,renameat,renameat2:" + injection,
+                                    "--",
                                     testsupport::spritebakePath()};
     all.insert(all.end(), args.begin(), args.end());
     return all;
@@ -372,8 +379,8 @@ TEST(Trust, AKillAtTheRenameLeavesATemporaryFileUntilTheNextRunInItsFolder) {
     dir.writeTga("art/box.tga", kBox);
     dir.writeText("sprites.ctl", kSheetControl);
     dir.writeText("out/sheet.bin", "the previous good output");
-    const ChildResult killed = testsupport::runProgram(
-        STRACE, underStrace("signal=KILL", {"sprites.ctl"}), dir.path(""));
+    const ChildResult killed =
+        testsupport::runProgram(STRACE, underStrace("signal=KILL", {"sprites.ctl"}), dir.path(""));
     EXPECT_TRUE(killed.signal == SIGKILL || killed.exitStatus == 128 + SIGKILL);
     const std::vector<std::string> left = namesIn(dir.path("out"));
     ASSERT_EQ(left.size(), 2u);
@@ -450,11 +457,17 @@ TEST_P(RefusedRename, KeepsThePreviousFileAndExitsWithOne) {
 }
 
 const RefusedRenameCase kRefusedRenameCases[] = {
-    {"TheOutput", "error=EBUSY:when=1", {"sprites.ctl"},
-     "Couldn't replace out/sheet.bin (Device or resource busy), previous output kept.\n", false},
+    {"TheOutput",
+     "error=EBUSY:when=1",
+     {"sprites.ctl"},
+     "Couldn't replace out/sheet.bin (Device or resource busy), previous output kept.\n",
+     false},
     // The output was renamed first; the manifest's rename is the second.
-    {"AFileBesideIt", "error=EPERM:when=2", {"--manifest=out/sheet.json", "sprites.ctl"},
-     "Couldn't replace out/sheet.json (Operation not permitted), previous output kept.\n", true},
+    {"AFileBesideIt",
+     "error=EPERM:when=2",
+     {"--manifest=out/sheet.json", "sprites.ctl"},
+     "Couldn't replace out/sheet.json (Operation not permitted), previous output kept.\n",
+     true},
 };
 
 INSTANTIATE_TEST_SUITE_P(Trust, RefusedRename, ::testing::ValuesIn(kRefusedRenameCases),
@@ -464,8 +477,8 @@ INSTANTIATE_TEST_SUITE_P(Trust, RefusedRename, ::testing::ValuesIn(kRefusedRenam
 
 // --if-changed: a new output that is the beginning of the old one is a different file.
 TEST(Trust, IfChangedReplacesALongerOutputThatBeginsWithTheNewBytes) {
-    for (const char* control : {"BIN\nWriteOneFile sheet.bin\nTGA box\n",
-                                "WriteOneFile sheet.bin\nTGA box\n"}) {
+    for (const char* control :
+         {"BIN\nWriteOneFile sheet.bin\nTGA box\n", "WriteOneFile sheet.bin\nTGA box\n"}) {
         BakeDir dir;
         dir.writeTga("art/box.tga", kBox);
         dir.writeText("sprites.ctl", kHead + control);

@@ -335,9 +335,8 @@ TEST_F(AbandonedTemporaries, OnlyUnheldOnesOfTheExactFormAreRemoved) {
     ASSERT_TRUE(file.open("out.bin"));
     file.abandon();
     expected = otherForms;
-    for (const char* name :
-         {".spritebake-1111111111111111.tmp", ".spritebake-2222222222222222.tmp",
-          ".spritebake-3333333333333333.tmp", "target", "mine.bin"}) {
+    for (const char* name : {".spritebake-1111111111111111.tmp", ".spritebake-2222222222222222.tmp",
+                             ".spritebake-3333333333333333.tmp", "target", "mine.bin"}) {
         expected.emplace_back(name);
     }
     std::sort(expected.begin(), expected.end());
