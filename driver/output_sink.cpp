@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 
 #include "filesys/file_layer.hpp"
 
@@ -110,6 +111,13 @@ bool OutputSink::finish(bool keepIfSame) {
     if (!failed_) {
         const ReplaceResult result = file_.commit(keepIfSame);
         handle_ = -1;
+        if (result == ReplaceResult::renameRefused) {
+            // Every byte was written; only the rename was refused, so nothing was incomplete.
+            failed_ = true;
+            std::printf("Couldn't replace %s (%s), previous output kept.\n", path_.c_str(),
+                        std::strerror(file_.renameError()));
+            return false;
+        }
         if (result == ReplaceResult::failed) failed_ = true;
         unchanged_ = result == ReplaceResult::unchanged;
     }

@@ -1,7 +1,8 @@
 // An output file written through the file layer in large gathered writes and replaced whole:
 // the bytes go to a temporary file that takes the output's place only once complete. Every
 // write and the close are checked: the first failed or short write ends the output for good,
-// and finish() then drops the temporary file (the previous output stays) and reports it.
+// and finish() then drops the temporary file (the previous output stays) and reports it. A
+// complete file whose rename onto the path is refused is dropped too, and reported as such.
 #pragma once
 
 #include <cstdint>

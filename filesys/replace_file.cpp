@@ -1,7 +1,9 @@
 // Whole-file replacement of outputs: a temporary file beside the output, renamed onto it once
-// complete. Owns the one pending temporary name that the signal handler removes.
+// complete. Owns the one pending temporary name that the signal handler removes, and removes
+// the temporary files that killed runs left in an output's folder.
 #include "filesys/replace_file.hpp"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -13,9 +15,12 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <string_view>
 #include <vector>
 
 #include "filesys/internal.hpp"
+#include "filesys/testing.hpp"
 
 namespace {
 
@@ -29,6 +34,41 @@ std::atomic<int> pendingFolder{-1};
 std::atomic<const char*> pendingName{nullptr};
 
 bool forceNamedTemporary = false;
+int failNextCloseWith = 0;
+
+constexpr std::string_view TEMPORARY_PREFIX = ".spritebake-";
+constexpr std::string_view TEMPORARY_SUFFIX = ".tmp";
+constexpr size_t TEMPORARY_HEX_DIGITS = 16;
+
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+  public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+struct FolderListingCloser {
+    void operator()(DIR* listing) const { closedir(listing); }
+};
+using FolderListing = std::unique_ptr<DIR, FolderListingCloser>;
+
+int closeOutput(int fd) {
+    const int closed = ::close(fd);
+    if (failNextCloseWith != 0) {
+        errno = failNextCloseWith;
+        failNextCloseWith = 0;
+        return -1;
+    }
+    return closed;
+}
 
 void removePendingAndDie(int signal) {
     const char* name = pendingName.load();
@@ -76,6 +116,79 @@ std::string randomTemporaryName() {
         name += HEX[b & 15];
     }
     return name + ".tmp";
+}
+
+// Exactly the names randomTemporaryName makes: nothing else in a folder is ever removed.
+bool isTemporaryName(std::string_view name) {
+    if (name.size() != TEMPORARY_PREFIX.size() + TEMPORARY_HEX_DIGITS + TEMPORARY_SUFFIX.size() ||
+        !name.starts_with(TEMPORARY_PREFIX) || !name.ends_with(TEMPORARY_SUFFIX)) {
+        return false;
+    }
+    const std::string_view digits = name.substr(TEMPORARY_PREFIX.size(), TEMPORARY_HEX_DIGITS);
+    return std::all_of(digits.begin(), digits.end(),
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+enum class LockOutcome { locked, heldElsewhere, unavailable };
+
+// An open file description lock on the whole file, never waiting: unlike a process's record
+// locks it is not dropped when the same process closes another descriptor of the file, and it
+// holds across pid namespaces. A file system without locks gives `unavailable`.
+LockOutcome lockWholeFile(int fd, short type) {
+    struct flock lock {};
+    lock.l_type = type;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &lock) == 0) return LockOutcome::locked;
+    return errno == EAGAIN || errno == EACCES ? LockOutcome::heldElsewhere
+                                              : LockOutcome::unavailable;
+}
+
+bool sameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// Whether `name` in `folder` still is the file open at `fd`.
+bool nameIsFile(int folder, const char* name, int fd) {
+    struct stat named;
+    struct stat opened;
+    return fstatat(folder, name, &named, AT_SYMLINK_NOFOLLOW) == 0 && fstat(fd, &opened) == 0 &&
+           sameFile(named, opened);
+}
+
+// Removes one temporary file whose writer is gone: its lock can be taken. Opening never follows
+// a link, never blocks on a FIFO and never takes a terminal; only a regular file is locked, and
+// the name is unlinked only while it still names the locked file.
+void removeIfAbandoned(int folder, const char* name) {
+    constexpr int OPEN_FLAGS = O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    short lockType = F_RDLCK;
+    int fd = openat(folder, name, O_RDONLY | OPEN_FLAGS);
+    if (fd < 0 && errno == EACCES) {
+        // A write-only mode copied from the output it was to replace.
+        fd = openat(folder, name, O_WRONLY | OPEN_FLAGS);
+        lockType = F_WRLCK;
+    }
+    const Descriptor file(fd);
+    struct stat st;
+    if (file.get() < 0 || fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return;
+    if (lockWholeFile(file.get(), lockType) != LockOutcome::locked) return;
+    if (nameIsFile(folder, name, file.get())) unlinkat(folder, name, 0);
+}
+
+// The names are gathered first: a folder changed while it is read may list names twice or not
+// at all.
+void removeAbandonedTemporaries(int folder) {
+    const int listingFd = openat(folder, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (listingFd < 0) return;
+    const FolderListing listing(fdopendir(listingFd));
+    if (!listing) {
+        ::close(listingFd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = readdir(listing.get())) {
+        if (isTemporaryName(entry->d_name)) names.emplace_back(entry->d_name);
+    }
+    for (const std::string& name : names) removeIfAbandoned(folder, name.c_str());
 }
 
 // Follows symbolic links to the path that is finally written; a dangling link gives its
@@ -136,6 +249,10 @@ void replaceFileForceNamedTemporary(bool on) {
     forceNamedTemporary = on;
 }
 
+void replaceFileFailNextClose(int error) {
+    failNextCloseWith = error;
+}
+
 ReplacingFile::~ReplacingFile() {
     abandon();
 }
@@ -145,6 +262,7 @@ bool ReplacingFile::open(const std::string& path) {
     inPlace_ = false;
     regular_ = false;
     unnamed_ = false;
+    renameError_ = 0;
     if (!resolveLinks(path, target_)) return false;
     const size_t slash = target_.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : target_.substr(0, slash + 1);
@@ -167,6 +285,7 @@ bool ReplacingFile::open(const std::string& path) {
 
     folder_ = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     if (folder_ < 0) return false;
+    removeAbandonedTemporaries(folder_);
     if (openTemporary(exists ? static_cast<int>(st.st_mode & 0777) : -1)) return true;
     if (isNotWritable(errno)) return openInPlace(true);
     closeAll();
@@ -182,6 +301,8 @@ bool ReplacingFile::openTemporary(int keepMode) {
         handle_ = openat(folder_, ".", O_TMPFILE | O_RDWR | O_CLOEXEC, createMode);
     }
     unnamed_ = handle_ >= 0;
+    // Locked before it has a name, so no other run ever sees it unlocked.
+    if (unnamed_) lockWholeFile(handle_, F_WRLCK);
     if (handle_ < 0 && isUnsupported(errno)) {
         for (int attempt = 0; attempt < NAME_ATTEMPTS && handle_ < 0; ++attempt) {
             temporaryName_ = randomTemporaryName();
@@ -193,6 +314,19 @@ bool ReplacingFile::openTemporary(int keepMode) {
                 setPending(-1, nullptr);
                 temporaryName_.clear();
                 if (errno != EEXIST) break;
+                continue;
+            }
+            // Between the create and the lock another run may have taken the new file for a
+            // dead run's and removed it, or be about to: then it is given up for another name.
+            if (lockWholeFile(handle_, F_WRLCK) == LockOutcome::heldElsewhere ||
+                !nameIsFile(folder_, temporaryName_.c_str(), handle_)) {
+                if (nameIsFile(folder_, temporaryName_.c_str(), handle_)) {
+                    unlinkat(folder_, temporaryName_.c_str(), 0);
+                }
+                ::close(handle_);
+                handle_ = -1;
+                setPending(-1, nullptr);
+                temporaryName_.clear();
             }
         }
     }
@@ -271,7 +405,7 @@ bool ReplacingFile::linkTemporary(std::string& linkName) {
 ReplaceResult ReplacingFile::commit(bool keepIfSame) {
     if (handle_ < 0) return ReplaceResult::failed;
     if (inPlace_) {
-        const int closed = ::close(handle_);
+        const int closed = closeOutput(handle_);
         handle_ = -1;
         closeAll();
         return closed == 0 ? ReplaceResult::written : ReplaceResult::failed;
@@ -284,11 +418,19 @@ ReplaceResult ReplacingFile::commit(bool keepIfSame) {
         abandon();
         return ReplaceResult::failed;
     }
-    const int closed = ::close(handle_);
+    // A second descriptor of the same open file keeps the lock held through the close and the
+    // rename: a named, unlocked temporary file would look abandoned to another run.
+    lockHolder_ = fcntl(handle_, F_DUPFD_CLOEXEC, 0);
+    const int closed = closeOutput(handle_);
     handle_ = -1;
-    if (closed != 0 || renameat(folder_, temporaryName_.c_str(), folder_, base_.c_str()) != 0) {
+    if (closed != 0) {
         abandon();
         return ReplaceResult::failed;
+    }
+    if (renameat(folder_, temporaryName_.c_str(), folder_, base_.c_str()) != 0) {
+        renameError_ = errno;
+        abandon();
+        return ReplaceResult::renameRefused;
     }
     setPending(-1, nullptr);
     temporaryName_.clear();
@@ -310,6 +452,9 @@ void ReplacingFile::abandon() {
 void ReplacingFile::closeAll() {
     if (handle_ >= 0) ::close(handle_);
     handle_ = -1;
+    // Only after the temporary file's name is gone: its lock goes with this descriptor.
+    if (lockHolder_ >= 0) ::close(lockHolder_);
+    lockHolder_ = -1;
     if (folder_ >= 0) ::close(folder_);
     folder_ = -1;
 }

@@ -4,24 +4,29 @@
 // (or stays absent), so a run that fails or is killed never leaves a partial output and never
 // destroys the previous one, and two runs writing one output at once each rename a complete file.
 //
-// The temporary file is unnamed where the file system allows it (it vanishes with the process,
-// even on SIGKILL); elsewhere it has an unpredictable name and is removed again on SIGINT,
-// SIGTERM and SIGHUP. A replaced output keeps its permission bits, a new one gets 0666 less the
-// umask. A symbolic link is followed: its final target is replaced and the link stays. An output
-// that exists and is not a regular file (a device, a FIFO) is written in place, and so is one
-// whose folder allows no temporary file. Nothing is printed here; callers report failures.
+// The temporary file is unnamed where the file system allows it until it is given a name
+// `.spritebake-` + 16 lower-case hex digits + `.tmp` just before the rename; elsewhere it has
+// such a name from the start and is removed again on SIGINT, SIGTERM and SIGHUP. Its writer holds
+// an open file description lock on it from its creation until it is renamed or removed, so a
+// file of that form that another process can lock has no live writer: a SIGKILL can leave one,
+// and opening any output in that folder removes it. A replaced output keeps its permission bits, a
+// new one gets 0666 less the umask. A symbolic link is followed: its final target is replaced and
+// the link stays. An output that exists and is not a regular file (a device, a FIFO) is written in
+// place, and so is one whose folder allows no temporary file. Nothing is printed here; callers
+// report failures.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
-// Tests only: behave as on a file system that refuses unnamed temporary files.
-void replaceFileForceNamedTemporary(bool on);
-
 enum class ReplaceResult {
-    written,    // the new bytes are at the path
-    unchanged,  // keepIfSame: the path already held exactly these bytes and was left alone
-    failed,     // nothing was put at the path; the temporary file is gone
+    written,        // the new bytes are at the path
+    unchanged,      // keepIfSame: the path already held exactly these bytes and was left alone
+    failed,         // a write, the close or the link failed: nothing was put at the path; the
+                    // temporary file is gone
+    renameRefused,  // the complete file could not be renamed onto the path (a mount point, a
+                    // sticky folder): the previous output stays, the temporary file is gone and
+                    // renameError() tells why
 };
 
 class ReplacingFile {
@@ -47,6 +52,9 @@ class ReplacingFile {
     // the same bytes is kept as it is (its modification time too) and the new file dropped.
     ReplaceResult commit(bool keepIfSame = false);
 
+    // The errno of the refused rename after commit() gave renameRefused.
+    int renameError() const { return renameError_; }
+
     // Drops what was written: the temporary file is removed and the previous output stays. An
     // output written in place is left as it is. Safe to call more than once.
     void abandon();
@@ -59,7 +67,9 @@ class ReplacingFile {
     void closeAll();
 
     int handle_ = -1;
-    int folder_ = -1;  // the output's folder, resolved once
+    int lockHolder_ = -1;  // keeps the temporary file's lock while handle_ is closed and renamed
+    int folder_ = -1;      // the output's folder, resolved once
+    int renameError_ = 0;
     bool inPlace_ = false;
     bool regular_ = false;
     bool unnamed_ = false;       // O_TMPFILE: no name until it is linked

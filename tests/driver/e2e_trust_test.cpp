@@ -339,5 +339,161 @@ TEST(Trust, TwoRunsOnOneOutputLeaveOneWholeFile) {
     }
 }
 
+// strace stops a run at its rename to kill it there, hold it there or have the rename refused.
+const std::string STRACE = "/usr/bin/strace";
+
+bool straceCanTrace() {
+    if (access(STRACE.c_str(), X_OK) != 0) return false;
+    return testsupport::runProgram(STRACE, {"-qq", "-o", "/dev/null", "/bin/true"}, "/")
+               .exitStatus == 0;
+}
+
+std::vector<std::string> underStrace(const std::string& injection,
+                                     const std::vector<std::string>& args) {
+    // The leak checker of a sanitizer build cannot run under a tracer.
+    std::vector<std::string> all = {"-qq",
+                                    "-o",
+                                    "/dev/null",
+                                    "-E",
+                                    "LSAN_OPTIONS=detect_leaks=0",
+                                    "-e",
+                                    "inject=rename,renameat,renameat2:" + injection,
+                                    "--",
+                                    testsupport::spritebakePath()};
+    all.insert(all.end(), args.begin(), args.end());
+    return all;
+}
+
+// The form of the writer's temporary file names: ".spritebake-" + 16 lower-case hex + ".tmp".
+bool isTemporaryName(const std::string& name) {
+    if (name.size() != 32 || name.rfind(".spritebake-", 0) != 0 || !name.ends_with(".tmp")) {
+        return false;
+    }
+    return std::all_of(name.begin() + 12, name.end() - 4,
+                       [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); });
+}
+
+TEST(Trust, AKillAtTheRenameLeavesATemporaryFileUntilTheNextRunInItsFolder) {
+    if (!straceCanTrace()) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    BakeDir dir;
+    dir.writeTga("art/box.tga", kBox);
+    dir.writeText("sprites.ctl", kSheetControl);
+    dir.writeText("out/sheet.bin", "the previous good output");
+    const ChildResult killed =
+        testsupport::runProgram(STRACE, underStrace("signal=KILL", {"sprites.ctl"}), dir.path(""));
+    EXPECT_TRUE(killed.signal == SIGKILL || killed.exitStatus == 128 + SIGKILL);
+    const std::vector<std::string> left = namesIn(dir.path("out"));
+    ASSERT_EQ(left.size(), 2u);
+    EXPECT_TRUE(isTemporaryName(left[0])) << left[0];
+    EXPECT_EQ(dir.read("out/" + left[0]), kSheet);  // the whole new output
+    EXPECT_EQ(left[1], "sheet.bin");
+    EXPECT_EQ(dir.readText("out/sheet.bin"), "the previous good output");
+
+    // The next run writing into that folder removes it, whichever file it writes there.
+    const ChildResult next = dir.run(kHead + "BIN\nWriteOneFile other.bin\nTGA box\n");
+    EXPECT_EQ(next.out, "");
+    EXPECT_EQ(next.exitStatus, 0);
+    EXPECT_EQ(namesIn(dir.path("out")), (std::vector<std::string>{"other.bin", "sheet.bin"}));
+}
+
+// A run held at its rename (its temporary file then has a name) while another run writes into
+// the same folder: the other run must leave that file alone, or the first one's rename fails.
+TEST(Trust, ARunNeverRemovesTheTemporaryFileOfALiveRun) {
+    if (!straceCanTrace()) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    BakeDir dir;
+    dir.writeTga("art/box.tga", kBox);
+    dir.writeText("sprites.ctl", kSheetControl);
+    dir.writeText("other.ctl", kHead + "BIN\nWriteOneFile other.bin\nTGA box\n");
+    testsupport::RunningChild held = testsupport::startProgram(
+        STRACE, underStrace("delay_enter=3000000", {"sprites.ctl"}), dir.path(""));
+    bool named = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (!named && std::chrono::steady_clock::now() < deadline) {
+        const std::vector<std::string> names = namesIn(dir.path("out"));
+        named = std::any_of(names.begin(), names.end(), isTemporaryName);
+        if (!named) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    const ChildResult other = testsupport::runSpritebake({"other.ctl"}, dir.path(""));
+    const ChildResult first = testsupport::finishChild(held);
+    ASSERT_TRUE(named) << "the held run never named its temporary file";
+    EXPECT_EQ(other.exitStatus, 0);
+    EXPECT_EQ(first.out, "");
+    EXPECT_EQ(first.exitStatus, 0);
+    EXPECT_EQ(dir.read("out/sheet.bin"), kSheet);
+    EXPECT_EQ(namesIn(dir.path("out")), (std::vector<std::string>{"other.bin", "sheet.bin"}));
+}
+
+struct RefusedRenameCase {
+    const char* name;
+    std::string injection;
+    std::vector<std::string> args;
+    std::string out;
+    bool outputReplaced;
+};
+
+class RefusedRename : public ::testing::TestWithParam<RefusedRenameCase> {};
+
+// Every byte was written, only the rename was refused (a mount point, a sticky folder): the
+// line says so, the previous file stays and nothing else is left in the folder.
+TEST_P(RefusedRename, KeepsThePreviousFileAndExitsWithOne) {
+    if (!straceCanTrace()) GTEST_SKIP() << "strace is not installed or cannot trace here";
+    const RefusedRenameCase& c = GetParam();
+    BakeDir dir;
+    dir.writeTga("art/box.tga", kBox);
+    dir.writeText("sprites.ctl", kSheetControl);
+    dir.writeText("out/sheet.bin", "the previous output");
+    dir.writeText("out/sheet.json", "the previous manifest");
+    const ChildResult result =
+        testsupport::runProgram(STRACE, underStrace(c.injection, c.args), dir.path(""));
+    EXPECT_EQ(result.out, c.out);
+    EXPECT_EQ(result.exitStatus, 1);
+    if (c.outputReplaced) {
+        EXPECT_EQ(dir.read("out/sheet.bin"), kSheet);
+    } else {
+        EXPECT_EQ(dir.readText("out/sheet.bin"), "the previous output");
+    }
+    EXPECT_EQ(dir.readText("out/sheet.json"), "the previous manifest");
+    EXPECT_EQ(namesIn(dir.path("out")), (std::vector<std::string>{"sheet.bin", "sheet.json"}));
+}
+
+const RefusedRenameCase kRefusedRenameCases[] = {
+    {"TheOutput",
+     "error=EBUSY:when=1",
+     {"sprites.ctl"},
+     "Couldn't replace out/sheet.bin (Device or resource busy), previous output kept.\n",
+     false},
+    // The output was renamed first; the manifest's rename is the second.
+    {"AFileBesideIt",
+     "error=EPERM:when=2",
+     {"--manifest=out/sheet.json", "sprites.ctl"},
+     "Couldn't replace out/sheet.json (Operation not permitted), previous output kept.\n",
+     true},
+};
+
+INSTANTIATE_TEST_SUITE_P(Trust, RefusedRename, ::testing::ValuesIn(kRefusedRenameCases),
+                         [](const ::testing::TestParamInfo<RefusedRenameCase>& info) {
+                             return std::string(info.param.name);
+                         });
+
+// --if-changed: a new output that is the beginning of the old one is a different file.
+TEST(Trust, IfChangedReplacesALongerOutputThatBeginsWithTheNewBytes) {
+    for (const char* control :
+         {"BIN\nWriteOneFile sheet.bin\nTGA box\n", "WriteOneFile sheet.bin\nTGA box\n"}) {
+        BakeDir dir;
+        dir.writeTga("art/box.tga", kBox);
+        dir.writeText("sprites.ctl", kHead + control);
+        ASSERT_EQ(testsupport::runSpritebake({"sprites.ctl"}, dir.path("")).exitStatus, 0);
+        const std::vector<uint8_t> fresh = dir.read("out/sheet.bin");
+        std::vector<uint8_t> longer = fresh;
+        longer.push_back('!');
+        testsupport::writeFile(dir.path("out/sheet.bin"), longer);
+        const ChildResult result =
+            testsupport::runSpritebake({"--if-changed", "sprites.ctl"}, dir.path(""));
+        EXPECT_EQ(result.out, "");
+        EXPECT_EQ(result.exitStatus, 0);
+        EXPECT_EQ(dir.read("out/sheet.bin"), fresh);
+    }
+}
+
 }  // namespace
 }  // namespace drivertest

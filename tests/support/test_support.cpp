@@ -169,8 +169,8 @@ void pump(int inFd, const std::string& input, int outFd, int errFd, ChildResult&
 }
 
 // Starts the executable with its output pipes (and an input pipe when `withInput`).
-RunningChild spawnExecutable(const std::vector<std::string>& args, const std::string& cwd,
-                             ChildLimits limits, bool withInput) {
+RunningChild spawnProgram(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& cwd, ChildLimits limits, bool withInput) {
     int outPipe[2], errPipe[2], inPipe[2] = {-1, -1};
     if (pipe(outPipe) != 0 || pipe(errPipe) != 0) throw std::runtime_error("pipe failed");
     if (withInput && pipe(inPipe) != 0) throw std::runtime_error("pipe failed");
@@ -186,7 +186,7 @@ RunningChild spawnExecutable(const std::vector<std::string>& args, const std::st
         }
         if (chdir(cwd.c_str()) != 0) _exit(120);
         applyLimits(limits);
-        std::string exe = spritebakePath();
+        std::string exe = program;
         std::vector<char*> argv{exe.data()};
         std::vector<std::string> copies(args);
         for (std::string& a : copies) argv.push_back(a.data());
@@ -201,6 +201,11 @@ RunningChild spawnExecutable(const std::vector<std::string>& args, const std::st
         fcntl(inPipe[1], F_SETFL, fcntl(inPipe[1], F_GETFL) | O_NONBLOCK);  // poll decides
     }
     return RunningChild{pid, outPipe[0], errPipe[0], inPipe[1]};
+}
+
+RunningChild spawnExecutable(const std::vector<std::string>& args, const std::string& cwd,
+                             ChildLimits limits, bool withInput) {
+    return spawnProgram(spritebakePath(), args, cwd, limits, withInput);
 }
 
 ChildResult finishWithInput(RunningChild child, const std::string& input) {
@@ -237,6 +242,16 @@ RunningChild startSpritebake(const std::vector<std::string>& args, const std::st
 
 ChildResult finishChild(RunningChild child) {
     return finishWithInput(child, std::string());
+}
+
+ChildResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& cwd) {
+    return finishChild(spawnProgram(program, args, cwd, {}, false));
+}
+
+RunningChild startProgram(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& cwd) {
+    return spawnProgram(program, args, cwd, {}, false);
 }
 
 ChildResult runSpritebakeWithInput(const std::vector<std::string>& args, const std::string& cwd,

@@ -74,6 +74,12 @@ RunningChild startSpritebake(const std::vector<std::string>& args, const std::st
                              ChildLimits limits = {});
 ChildResult finishChild(RunningChild child);
 
+// Any program (a path) run or started the same way, e.g. the executable under a tracer.
+ChildResult runProgram(const std::string& program, const std::vector<std::string>& args,
+                       const std::string& cwd);
+RunningChild startProgram(const std::string& program, const std::vector<std::string>& args,
+                          const std::string& cwd);
+
 // The same with `input` fed to its standard input through a pipe, closed after the last byte.
 ChildResult runSpritebakeWithInput(const std::vector<std::string>& args, const std::string& cwd,
                                    const std::string& input);
