@@ -31,7 +31,7 @@ for mb in 2 20; do
   /usr/bin/time -f '%e %M' -o "$work/time" "$tool" --check "$work/a.ctl" >/dev/null
   status=$?
   set -e
-  read -r secs kib <"$work/time"
+  read -r secs kib < <(tail -n 1 "$work/time")
   bytes=$(stat -c %s "$work/a.ctl")
   printf '| --check | %d | %s | %d | %d | %d |\n' "$mb" "$secs" $((kib / 1024)) \
     $((4 * bytes / 1048576 + 64)) "$status"
@@ -40,5 +40,5 @@ set +e
 /usr/bin/time -f '%e %M' -o "$work/time" bash -c "yes | '$tool' - >/dev/null"
 status=$?
 set -e
-read -r secs kib <"$work/time"
+read -r secs kib < <(tail -n 1 "$work/time")
 printf '| yes \\| spritebake - | endless | %s | %d | %d | %d |\n' "$secs" $((kib / 1024)) $((2048 + 64)) "$status"
