@@ -33,9 +33,9 @@
 #include <utility>
 #include <vector>
 
-#include "driver/check.hpp"
-#include "driver/driver.hpp"
-#include "driver/driver_state.hpp"
+#include "check/check.hpp"
+#include "control/driver.hpp"
+#include "control/driver_state.hpp"
 #include "filesys/file_layer.hpp"
 #include "image/tga.hpp"
 #include "scanner/scanner.hpp"

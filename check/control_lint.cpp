@@ -1,0 +1,306 @@
+#include "check/control_lint.hpp"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+#include "control/hotspot_names.hpp"
+#include "check/lint_words.hpp"
+#include "filesys/file_layer.hpp"
+
+namespace {
+
+// What a misspelt word may have meant: the keywords, then the hotspot methods.
+constexpr std::array<const char*, 15> kKnownWords = {
+    "Padding",      "Dest", "Source", "InfoFile", "Hotspot", "HotXY",    "TGA",       "PCX",
+    "WriteOneFile", "BIN",  "Middle", "UpLeft",   "UpRight", "DownLeft", "DownRight",
+};
+
+bool continuesWord(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+const char* endOfWord(const char* at, const char* end) {
+    while (at < end && *at != ' ' && *at != '\t' && *at != '\r' && *at != '\n') ++at;
+    return at;
+}
+
+std::string withSuggestion(std::string text, std::string_view word,
+                           std::span<const char* const> names) {
+    const std::string_view nearest = nearestName(word, names);
+    if (!nearest.empty()) text += "; did you mean " + quoted(nearest) + "?";
+    return text;
+}
+
+const char* padNames(int32_t padding) {
+    return padding != 0 ? "On" : "Off";
+}
+
+}  // namespace
+
+DiagnosticLog::TextRef DiagnosticLog::store(std::string_view text) {
+    constexpr size_t BLOCK_SIZE = size_t{1} << 20;
+    if (blocks_.empty() || blockSizes_.back() - used_ < text.size()) {
+        const size_t size = std::max(BLOCK_SIZE, text.size());
+        blocks_.push_back(std::make_unique_for_overwrite<char[]>(size));
+        blockSizes_.push_back(size);
+        used_ = 0;
+    }
+    std::copy(text.begin(), text.end(), blocks_.back().get() + used_);
+    const TextRef ref{static_cast<uint32_t>(blocks_.size() - 1), static_cast<uint32_t>(used_),
+                      static_cast<uint32_t>(text.size())};
+    used_ += text.size();
+    return ref;
+}
+
+std::string_view DiagnosticLog::textOf(const TextRef& ref) const {
+    return {blocks_[ref.block].get() + ref.offset, ref.length};
+}
+
+void DiagnosticLog::add(int32_t line, std::string_view text) {
+    if (!runs_.empty()) {
+        Run& last = runs_.back();
+        const int32_t lastLine = last.firstLine + last.count - 1;
+        if (line < lastLine) {
+            late_.push_back(Late{line, std::string(text)});
+            return;
+        }
+        if (line == lastLine + 1 && textOf(last.text) == text) {
+            last.count += 1;
+            return;
+        }
+        // The same text again, as on most lines of a broken file: stored once.
+        if (textOf(last.text) == text) {
+            runs_.push_back(Run{line, 1, last.text});
+            return;
+        }
+    }
+    runs_.push_back(Run{line, 1, store(text)});
+}
+
+void DiagnosticLog::forEach(
+    const std::function<void(int32_t line, std::string_view text)>& emit) const {
+    std::vector<const Late*> late;
+    late.reserve(late_.size());
+    for (const Late& l : late_) late.push_back(&l);
+    std::stable_sort(late.begin(), late.end(),
+                     [](const Late* a, const Late* b) { return a->line < b->line; });
+    // A late report was made after every report of its line in the runs, so it follows them.
+    size_t next = 0;
+    for (const Run& run : runs_) {
+        const std::string_view text = textOf(run.text);
+        for (int32_t k = 0; k < run.count; ++k) {
+            const int32_t line = run.firstLine + k;
+            for (; next < late.size() && late[next]->line < line; ++next) {
+                emit(late[next]->line, late[next]->text);
+            }
+            emit(line, text);
+        }
+    }
+    for (; next < late.size(); ++next) emit(late[next]->line, late[next]->text);
+}
+
+ControlLint::ControlLint(std::string_view text, const DriverState& state)
+    : text_(text), state_(state) {}
+
+int32_t ControlLint::lineAt(const char* at) {
+    const size_t offset = std::min(static_cast<size_t>(at - text_.data()), text_.size());
+    // Counted from the last place asked for, backwards when this one lies before it, so that the
+    // lines of a whole text are counted in time linear in its size.
+    const auto from = text_.begin() + static_cast<std::ptrdiff_t>(std::min(offset, countedTo_));
+    const auto to = text_.begin() + static_cast<std::ptrdiff_t>(std::max(offset, countedTo_));
+    const auto feeds = static_cast<int32_t>(std::count(from, to, '\n'));
+    feedsBefore_ += offset >= countedTo_ ? feeds : -feeds;
+    countedTo_ = offset;
+    return feedsBefore_ + 1;
+}
+
+void ControlLint::reportAt(int32_t line, std::string text) {
+    diagnostics_.add(line, text);
+}
+
+void ControlLint::runLine(std::string_view line) {
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '.') line.remove_suffix(1);
+    runLines_.emplace_back(trimBlanks(line));
+}
+
+void ControlLint::flushRunLines() {
+    for (std::string& line : runLines_) report(std::move(line));
+    runLines_.clear();
+}
+
+void ControlLint::statementBegins(int32_t statement, const char* first, const char* afterKeyword) {
+    flushRunLines();  // anything printed between statements belongs to the one before
+    statement_ = statement;
+    first_ = first;
+    afterKeyword_ = afterKeyword;
+    line_ = lineAt(first);
+    paddingValue_.clear();
+    paddingAccepted_ = true;
+    xAt_ = nullptr;
+    yAt_ = nullptr;
+    valueIsFragment_ = false;
+    if (hasKeyword(statement) && statement != ST_COMMENT) checkKeywordWord(statement);
+}
+
+// A word that begins with a keyword and goes on is that keyword; the rest is read as what
+// follows it, which is rarely what was meant (Destination, Binary, Sources).
+void ControlLint::checkKeywordWord(int32_t statement) {
+    const char* end = text_.data() + text_.size();
+    if (afterKeyword_ >= end || !continuesWord(*afterKeyword_)) return;
+    valueIsFragment_ = true;
+    const char* wordEnd = endOfWord(afterKeyword_, end);
+    const std::string word(first_, wordEnd);
+    const std::string rest(afterKeyword_, wordEnd);
+    const char* keyword = statementKeywords[statement];
+    if (statement == ST_BIN) {
+        strayWordFrom_ = afterKeyword_;
+        strayWordTo_ = wordEnd;
+        report(quoted(word) + " is read as BIN followed by the stray word " + quoted(rest));
+        return;
+    }
+    report(quoted(word) + " is read as the keyword " + keyword + " followed by " + quoted(rest) +
+           "; write " + keyword + " and its value apart");
+}
+
+void ControlLint::unexpectedInput(std::string_view text) {
+    // A stray word already told with the keyword it followed.
+    if (first_ >= strayWordFrom_ && first_ < strayWordTo_) return;
+    report(withSuggestion("unexpected input " + quoted(text), firstWord(text), kKnownWords));
+}
+
+void ControlLint::paddingValue(std::string_view value, bool accepted) {
+    paddingValue_ = value;
+    paddingAccepted_ = accepted;
+}
+
+void ControlLint::hotspotName(std::string_view name, bool known) {
+    if (known) return;
+    if (name.empty()) {
+        report("Hotspot has no method on its line; Middle is used");
+        return;
+    }
+    report(withSuggestion("unknown hotspot method " + quoted(name) + "; Middle is used", name,
+                          hotspotMethodNames));
+}
+
+void ControlLint::hotXYNumbers(const char* xAt, const char* yAt) {
+    xAt_ = xAt;
+    yAt_ = yAt;
+}
+
+void ControlLint::statementEnds(const char* cursor) {
+    switch (statement_) {
+        case ST_PADDING:
+            checkPadding(cursor);
+            break;
+        case ST_HOT_XY:
+            checkHotXY(cursor);
+            break;
+        case ST_SOURCE:
+            checkFolder("Source", source_, state_.srcDir, false);
+            break;
+        case ST_DEST:
+            checkFolder("Dest", dest_, state_.destDir, true);
+            break;
+        case ST_INFO_FILE:
+            checkOutputName("InfoFile", infoFile_, state_.infoFileName);
+            break;
+        case ST_WRITE_ONE_FILE:
+            checkOutputName("WriteOneFile", writeOneFile_, state_.singleFileName);
+            break;
+        case ST_BIN:
+            if (binLine_ == 0) binLine_ = line_;
+            break;
+        default:
+            break;
+    }
+    flushRunLines();
+}
+
+void ControlLint::checkPadding(const char* cursor) {
+    if (paddingAccepted_) return;
+    const std::string stays = std::string("; padding stays ") + padNames(state_.padding);
+    if (paddingValue_.empty()) {
+        report("Padding has no value (On, Off, True or False)" + stays);
+        return;
+    }
+    // The value is the next word that begins with a letter, wherever it stands: "Padding 0"
+    // takes the next line's keyword.
+    const size_t length = std::min(paddingValue_.size(), static_cast<size_t>(cursor - first_));
+    const int32_t valueLine = lineAt(cursor - length);
+    std::string text = "Padding value " + quoted(paddingValue_);
+    if (valueLine != line_) text += ", read from line " + std::to_string(valueLine) + ",";
+    report(text + " is not On, Off, True or False" + stays);
+}
+
+void ControlLint::checkFolder(const char* keyword, Setting& setting, const std::string& value,
+                              bool replacedIsRunLine) {
+    const std::string name(keyword);
+    if (setting.given && (!setting.usedSince || (replacedIsRunLine && !setting.value.empty()))) {
+        const std::string was =
+            name + " " + quoted(setting.value) + " from line " + std::to_string(setting.line);
+        if (!setting.usedSince) {
+            report(name + " " + quoted(value) + " replaces " + was + " before any sprite used it");
+        } else {
+            report(name + " given again: " + quoted(value) + " replaces " + was);
+        }
+    }
+    setting = Setting{true, value, line_, false};
+    if (valueIsFragment_) return;  // the keyword's word was told already
+    if (value.empty()) {
+        report(name + " has no folder on its line");
+        return;
+    }
+    if (value.back() != '/') {
+        report(name + " " + quoted(value) +
+               " does not end with \"/\"; no separator is put between it and a name");
+    }
+    if (!fileIsFolderOnDisk(value.c_str())) {
+        report(name + " folder " + quoted(value) + " does not exist");
+    }
+}
+
+void ControlLint::checkOutputName(const char* keyword, Setting& setting, const std::string& value) {
+    const std::string name(keyword);
+    // Only the last name is written, whatever came between.
+    if (setting.given) {
+        report(name + " " + quoted(value) + " replaces " + name + " " + quoted(setting.value) +
+               " from line " + std::to_string(setting.line) + "; only the last one counts");
+    }
+    setting = Setting{true, value, line_, false};
+    if (value.empty() && name == "InfoFile") report("InfoFile has no file name on its line");
+}
+
+void ControlLint::checkOutputFolder(int32_t line, const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return;
+    const std::string folder = path.substr(0, slash + 1);
+    if (!fileIsFolderOnDisk(folder.c_str())) {
+        reportAt(line,
+                 quoted(path) + " cannot be written: folder " + quoted(folder) + " does not exist");
+    }
+}
+
+void ControlLint::finish() {
+    flushRunLines();
+    if (!infoFile_.given && !writeOneFile_.given) {
+        reportAt(1, "no InfoFile or WriteOneFile statement; nothing would be written");
+    }
+    if (writeOneFile_.given && state_.singleFileName.empty()) {
+        reportAt(writeOneFile_.line, "WriteOneFile has no file name; nothing would be written");
+    }
+    // The output goes into a folder that must exist; Dest's own folder is checked at Dest.
+    if (writeOneFile_.given) {
+        const std::string& name = state_.singleFileName;
+        if (name.find('/') != std::string::npos) {
+            checkOutputFolder(writeOneFile_.line, state_.destDir + name);
+        }
+    } else if (infoFile_.given && !state_.infoFileName.empty()) {
+        checkOutputFolder(infoFile_.line, state_.infoFileName);
+    }
+    if (binLine_ != 0 && !writeOneFile_.given) {
+        reportAt(binLine_, "BIN has no effect without WriteOneFile");
+    }
+}

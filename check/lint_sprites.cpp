@@ -1,0 +1,127 @@
+// The findings about sprite statements: the name as written, how the statement ended, and the
+// pairs of table entries the game cannot tell apart.
+#include <string>
+
+#include "check/control_lint.hpp"
+#include "check/lint_words.hpp"
+#include "filesys/file_layer.hpp"
+#include "scanner/scanner.hpp"
+
+namespace {
+
+const char* kindWord(SpriteSource kind) {
+    return kind == SOURCE_TGA ? "TGA" : "PCX";
+}
+
+// The source path under the other kind's extension (both extensions are four bytes).
+std::string otherKindPath(std::string_view path, SpriteSource kind) {
+    std::string other(path.substr(0, path.size() - 4));
+    other += kind == SOURCE_TGA ? ".pcx" : ".tga";
+    return other;
+}
+
+}  // namespace
+
+void ControlLint::spriteListed(const SpriteListing& listing) {
+    // Any sprite statement uses the folders in force, whatever became of it.
+    source_.usedSince = true;
+    dest_.usedSince = true;
+    if (listing.name.empty()) {
+        report(std::string(kindWord(listing.kind)) + " has no sprite name");
+        return;
+    }
+    checkSpriteName(listing);
+    checkSpriteOutcome(listing);
+    if (listing.outcome == SpriteOutcome::listed) checkListedPairs(listing);
+}
+
+void ControlLint::checkSpriteName(const SpriteListing& listing) {
+    const std::string_view name = listing.name;
+    const size_t separator = name.find_last_of("/\\");
+    if (separator != std::string_view::npos) {
+        report("sprite name " + quoted(name) +
+               " holds a path separator; the folder belongs in Source");
+    }
+    const std::string_view base =
+        separator == std::string_view::npos ? name : name.substr(separator + 1);
+    const size_t dot = base.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) {
+        report("sprite name " + quoted(name) + " has an extension; " + kindWord(listing.kind) +
+               " adds " + (listing.kind == SOURCE_TGA ? "\".tga\"" : "\".pcx\"") + " itself");
+    }
+}
+
+void ControlLint::checkSpriteOutcome(const SpriteListing& listing) {
+    const std::string name = quoted(listing.name);
+    switch (listing.outcome) {
+        case SpriteOutcome::tableFull:
+            report("sprite " + name + " skipped: more than " + std::to_string(MAX_SPRITES) +
+                   " sprites");
+            break;
+        case SpriteOutcome::noSource:
+            report("sprite " + name + " skipped: no Source folder is set");
+            break;
+        case SpriteOutcome::noDest:
+            report("sprite " + name + " skipped: no Dest folder is set");
+            break;
+        case SpriteOutcome::missing: {
+            const std::string other = otherKindPath(listing.path, listing.kind);
+            if (fileExistsOnDisk(other.c_str())) {
+                report(quoted(listing.path) + " does not exist, but " + quoted(other) +
+                       " does; list it with " +
+                       kindWord(listing.kind == SOURCE_TGA ? SOURCE_PCX : SOURCE_TGA));
+            } else {
+                report("sprite source " + quoted(listing.path) + " does not exist");
+            }
+            break;
+        }
+        case SpriteOutcome::notLoaded: {
+            // The readers' own lines say why; they become the reason here.
+            std::string text =
+                quoted(listing.path) + " does not load as a " + kindWord(listing.kind) + " picture";
+            for (size_t i = 0; i < runLines_.size(); ++i) {
+                text += (i == 0 ? " (" : "; ") + runLines_[i];
+            }
+            if (!runLines_.empty()) text += ")";
+            runLines_.clear();
+            report(std::move(text));
+            break;
+        }
+        case SpriteOutcome::listed:
+            if (listing.blank) {
+                report("sprite " + name + " is blank (no visible pixel); it is kept as 0 x 0");
+            }
+            break;
+    }
+}
+
+void ControlLint::checkListedPairs(const SpriteListing& listing) {
+    const std::string stored = state_.tables.spriteNames[listing.slot].data();
+    if (stored.size() < listing.name.size()) {
+        report("sprite name of " + std::to_string(listing.name.size()) +
+               " characters is stored cut to " + std::to_string(stored.size()) + ": " +
+               quoted(stored));
+    }
+    // A pair is told once, when its later name is first listed.
+    const auto [first, fresh] = firstLineOfName_.try_emplace(stored, line_);
+    if (!fresh) {
+        report("sprite " + quoted(stored) + " is listed again (first on line " +
+               std::to_string(first->second) + ")");
+        return;
+    }
+    const uint32_t hid = state_.tables.spriteTable[listing.slot].hid;
+    std::vector<size_t>& holders = namesByHid_[hid];
+    for (const size_t index : holders) {
+        const ListedName& earlier = distinctNames_[index];
+        const std::string pair = "sprites " + quoted(earlier.name) + " (line " +
+                                 std::to_string(earlier.line) + ") and " + quoted(stored);
+        if (stringsEqualNoCase(earlier.name.c_str(), stored.c_str()) == 1) {
+            report(pair + " differ only in letter case; the game cannot tell them apart");
+        } else {
+            report(pair + " have the same hid " + std::to_string(static_cast<int32_t>(hid)) +
+                   "; the game cannot tell them apart");
+        }
+    }
+    holders.push_back(distinctNames_.size());
+    distinctNames_.push_back(ListedName{stored, line_});
+}

@@ -1,0 +1,251 @@
+#include "cli/command_line.hpp"
+
+#include <array>
+
+#include "sidecar/c_header.hpp"
+
+namespace {
+
+enum class Option {
+    help,
+    version,
+    quiet,
+    strict,
+    check,
+    ifChanged,
+    directory,
+    depfile,
+    manifest,
+    emitHeader,
+    headerPrefix,
+    preview,
+    dump,
+};
+
+struct OptionEntry {
+    std::string_view longName;
+    char shortName;  // 0: long form only
+    bool takesValue;
+    Option option;
+};
+
+constexpr std::array<OptionEntry, 13> OPTIONS = {{
+    {"help", 'h', false, Option::help},
+    {"version", 0, false, Option::version},
+    {"quiet", 'q', false, Option::quiet},
+    {"strict", 0, false, Option::strict},
+    {"check", 0, false, Option::check},
+    {"if-changed", 0, false, Option::ifChanged},
+    {"directory", 'C', true, Option::directory},
+    {"depfile", 0, true, Option::depfile},
+    {"manifest", 0, true, Option::manifest},
+    {"emit-header", 0, true, Option::emitHeader},
+    {"header-prefix", 0, true, Option::headerPrefix},
+    {"preview", 0, true, Option::preview},
+    {"dump", 0, true, Option::dump},
+}};
+
+const OptionEntry* findLong(std::string_view name) {
+    for (const OptionEntry& entry : OPTIONS) {
+        if (entry.longName == name) return &entry;
+    }
+    return nullptr;
+}
+
+const OptionEntry* findShort(char name) {
+    for (const OptionEntry& entry : OPTIONS) {
+        if (entry.shortName != 0 && entry.shortName == name) return &entry;
+    }
+    return nullptr;
+}
+
+std::string quoted(std::string_view text) {
+    // Built by appending: g++ 12 at -O3 misreads "'" + std::string as an overlapping copy.
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '\'';
+    out += text;
+    out += '\'';
+    return out;
+}
+
+void apply(CommandLine& options, Option option, std::string_view value) {
+    switch (option) {
+        case Option::help:
+            options.help = true;
+            break;
+        case Option::version:
+            options.version = true;
+            break;
+        case Option::quiet:
+            options.quiet = true;
+            break;
+        case Option::strict:
+            options.strict = true;
+            break;
+        case Option::check:
+            options.check = true;
+            break;
+        case Option::ifChanged:
+            options.ifChanged = true;
+            break;
+        case Option::directory:
+            options.folders.emplace_back(value);
+            break;
+        case Option::depfile:
+            options.depfile = std::string(value);
+            break;
+        case Option::manifest:
+            options.manifest = std::string(value);
+            break;
+        case Option::emitHeader:
+            options.emitHeader = std::string(value);
+            break;
+        case Option::headerPrefix:
+            options.headerPrefix = std::string(value);
+            break;
+        case Option::preview:
+            options.preview = std::string(value);
+            break;
+        case Option::dump:
+            options.dump = std::string(value);
+            break;
+    }
+}
+
+class Reader {
+  public:
+    explicit Reader(std::span<const std::string_view> args) : args_(args) {}
+
+    // Returns an error text, or empty when every argument was taken.
+    std::string read(CommandLine& options) {
+        bool optionsEnded = false;
+        for (next_ = 0; next_ < args_.size();) {
+            const std::string_view arg = args_[next_++];
+            if (!optionsEnded && arg == "--") {
+                optionsEnded = true;
+                continue;
+            }
+            std::string error;
+            if (!optionsEnded && arg.size() > 2 && arg.starts_with("--")) {
+                error = readLong(options, arg.substr(2));
+            } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
+                error = readShortCluster(options, arg.substr(1));
+            } else if (options.controlFile) {
+                error = "a second control file " + quoted(arg) + " (only one can be given)";
+            } else {
+                options.controlFile = std::string(arg);
+            }
+            if (!error.empty()) return error;
+        }
+        return {};
+    }
+
+  private:
+    std::string readLong(CommandLine& options, std::string_view body) {
+        const size_t equals = body.find('=');
+        const std::string_view name = body.substr(0, equals);
+        const OptionEntry* entry = findLong(name);
+        if (entry == nullptr) return "unrecognized option " + quoted("--" + std::string(name));
+        if (!entry->takesValue) {
+            if (equals != std::string_view::npos) {
+                return "option " + quoted("--" + std::string(name)) + " doesn't allow an argument";
+            }
+            apply(options, entry->option, {});
+            return {};
+        }
+        if (equals != std::string_view::npos) {
+            apply(options, entry->option, body.substr(equals + 1));
+            return {};
+        }
+        if (next_ >= args_.size()) {
+            return "option " + quoted("--" + std::string(name)) + " requires an argument";
+        }
+        apply(options, entry->option, args_[next_++]);
+        return {};
+    }
+
+    std::string readShortCluster(CommandLine& options, std::string_view cluster) {
+        for (size_t i = 0; i < cluster.size(); ++i) {
+            const OptionEntry* entry = findShort(cluster[i]);
+            if (entry == nullptr) return "invalid option -- " + quoted(cluster.substr(i, 1));
+            if (!entry->takesValue) {
+                apply(options, entry->option, {});
+                continue;
+            }
+            // A value option takes the rest of the cluster, or else the next argument.
+            if (i + 1 < cluster.size()) {
+                apply(options, entry->option, cluster.substr(i + 1));
+            } else if (next_ < args_.size()) {
+                apply(options, entry->option, args_[next_++]);
+            } else {
+                return "option requires an argument -- " + quoted(cluster.substr(i, 1));
+            }
+            return {};
+        }
+        return {};
+    }
+
+    std::span<const std::string_view> args_;
+    size_t next_ = 0;
+};
+
+// The options that write beside a run's output, which a lint run has no output for.
+std::string checkConflict(const CommandLine& options) {
+    if (options.depfile) return "--depfile";
+    if (options.ifChanged) return "--if-changed";
+    if (options.manifest) return "--manifest";
+    if (options.emitHeader) return "--emit-header";
+    if (options.headerPrefix) return "--header-prefix";
+    if (options.preview) return "--preview";
+    return {};
+}
+
+// --dump reads a finished output: nothing of a run applies to it.
+std::string dumpConflict(const CommandLine& options) {
+    if (options.controlFile) return "a control file";
+    if (options.check) return "--check";
+    if (options.quiet) return "--quiet";
+    if (options.strict) return "--strict";
+    return checkConflict(options);
+}
+
+// The prefix names only what the header defines, so it needs a header and must keep every one
+// of those names a C identifier.
+std::string headerPrefixProblem(const CommandLine& options) {
+    if (!options.headerPrefix) return {};
+    if (!options.emitHeader) return "--header-prefix requires --emit-header";
+    if (!isHeaderPrefix(*options.headerPrefix)) {
+        return "invalid header prefix " + quoted(*options.headerPrefix) +
+               " (ASCII letters, digits and '_', not starting with a digit)";
+    }
+    return {};
+}
+
+}  // namespace
+
+ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
+    ParsedCommandLine parsed;
+    Reader reader(args);
+    parsed.error = reader.read(parsed.options);
+    const CommandLine& options = parsed.options;
+    if (!parsed.error.empty() || options.help || options.version) return parsed;
+    if (options.dump) {
+        const std::string conflict = dumpConflict(options);
+        if (!conflict.empty()) parsed.error = "--dump cannot be combined with " + conflict;
+        return parsed;
+    }
+    if (options.check) {
+        const std::string conflict = checkConflict(options);
+        if (!conflict.empty()) parsed.error = "--check cannot be combined with " + conflict;
+    }
+    if (parsed.error.empty()) parsed.error = headerPrefixProblem(options);
+    if (parsed.error.empty() && !options.controlFile) parsed.error = "no control file given";
+    return parsed;
+}
+
+std::vector<std::string_view> knownLongOptions() {
+    std::vector<std::string_view> names;
+    for (const OptionEntry& entry : OPTIONS) names.push_back(entry.longName);
+    return names;
+}

@@ -1,0 +1,152 @@
+#include "cli/run_command.hpp"
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/check.hpp"
+#include "cli/command_line.hpp"
+#include "control/console.hpp"
+#include "output/depfile.hpp"
+#include "control/driver.hpp"
+#include "cli/dump.hpp"
+#include "output/output_files.hpp"
+#include "output/side_files.hpp"
+#include "filesys/file_layer.hpp"
+
+namespace {
+
+constexpr int32_t STATUS_COMMAND_LINE = 2;
+constexpr std::string_view STANDARD_INPUT = "-";
+
+int commandLineError(const std::string& problem) {
+    std::fprintf(stderr, "spritebake: %s\nTry 'spritebake --help'.\n", problem.c_str());
+    return STATUS_COMMAND_LINE;
+}
+
+// --help, --version, --dump and --check have their standard output as their product: like GNU
+// tools, they fail when it did not all reach its file (a full disk, /dev/full). An ordinary run
+// keeps going when a message cannot be written, and its status says only what it wrote.
+int32_t closeProduct(int32_t status) {
+    const int error = consoleCloseOutput();
+    if (error == 0) return status;
+    std::fprintf(stderr, "spritebake: write error: %s\n", std::strerror(error));
+    return combineStatus(status, 1);
+}
+
+// Loads the control text named on the command line ("-": standard input, read to its end).
+// False, with the run's line, when there is none to read.
+bool loadControlText(const std::string& name, FileBlock& block, std::string_view& text) {
+    const int32_t loaded = name == STANDARD_INPUT ? fileLoadStandardInput(block)
+                                                  : fileLoadControl(name.c_str(), block);
+    if (loaded < 1 || block.data() == nullptr) {
+        std::printf("Couldn't open control file, check path.\n");
+        return false;
+    }
+    text =
+        std::string_view(reinterpret_cast<const char*>(block.data()), static_cast<size_t>(loaded));
+    return true;
+}
+
+// The files a run read, for the dependency file. Standard input is no file a build tool can
+// watch, so a control text read from it is left out.
+std::vector<std::string> prerequisites(const CommandLine& options, const DriverState& state) {
+    std::vector<std::string> read;
+    if (*options.controlFile != STANDARD_INPUT) read.push_back(*options.controlFile);
+    read.insert(read.end(), state.filesRead.begin(), state.filesRead.end());
+    return read;
+}
+
+int32_t runBake(const CommandLine& options) {
+    setupConsole();
+    consoleSetQuiet(options.quiet);
+    fileSystemInit("", nullptr);
+    resetDriverState();
+    DriverState& state = driverState();
+
+    // The control text stays loaded until the run ends.
+    FileBlock block;
+    std::string_view text;
+    const bool haveText = loadControlText(*options.controlFile, block, text);
+    if (haveText) state.span = TextSpan{text.data(), static_cast<int32_t>(text.size())};
+    runStatementLoop(state);
+    const int32_t written = runOutputStage(state, options.controlFile->c_str(), options.ifChanged);
+    int32_t status = haveText ? written : 1;
+
+    // Files beside the output are written only once the output itself is in place; the
+    // dependency file last, naming every file written as a target.
+    if (status == 0) {
+        std::vector<std::string> targets = {outputPath(state)};
+        if (!writeSideFiles(options, state, targets)) status = 1;
+        if (options.depfile &&
+            !writeDepfile(*options.depfile, targets, prerequisites(options, state))) {
+            status = 1;
+        }
+    }
+    consoleFlush();
+    if (options.strict && consoleSawProblem()) status = combineStatus(status, 3);
+    return status;
+}
+
+int32_t runCheck(const CommandLine& options) {
+    setupConsole();
+    fileSystemInit("", nullptr);
+    FileBlock block;
+    std::string_view text;
+    if (!loadControlText(*options.controlFile, block, text)) return 1;
+    return runCheckText(text, *options.controlFile);
+}
+
+int runParsed(const CommandLine& options) {
+    if (options.help) {
+        consoleWrite(helpText());
+        return closeProduct(0);
+    }
+    if (options.version) {
+        consoleWrite(versionText());
+        return closeProduct(0);
+    }
+    for (const std::string& folder : options.folders) {
+        const int32_t error = fileChangeFolder(folder.c_str());
+        if (error != 0) {
+            return commandLineError("cannot change to folder '" + folder +
+                                    "': " + std::strerror(error));
+        }
+    }
+    if (options.dump) return closeProduct(runDump(options.dump->c_str()));
+    return options.check ? closeProduct(runCheck(options)) : runBake(options);
+}
+
+}  // namespace
+
+int32_t combineStatus(int32_t a, int32_t b) {
+    constexpr std::array<int32_t, 5> PRECEDENCE = {2, 255, 1, 3, 0};
+    for (const int32_t status : PRECEDENCE) {
+        if (a == status || b == status) return status;
+    }
+    return a;
+}
+
+int runSpritebake(int argc, char** argv) {
+    // Before any file is opened: no output may take a standard descriptor's number, and a
+    // closed pipe or a size limit fails a write instead of killing the run.
+    fileGuardStandardStreams();
+    fileIgnoreWriteSignals();
+    if (argc < 2 || argv[1] == nullptr) {
+        std::printf("Usage: spritebake CONTROL_FILE\n");
+        return STATUS_COMMAND_LINE;
+    }
+    try {
+        const std::vector<std::string_view> args(argv + 1, argv + argc);
+        const ParsedCommandLine parsed = parseCommandLine(args);
+        if (!parsed.error.empty()) return commandLineError(parsed.error);
+        return runParsed(parsed.options);
+    } catch (const std::bad_alloc&) {
+        std::printf("Out of memory, run stopped.\n");
+        return 1;
+    }
+}

@@ -1,5 +1,0 @@
-#include "driver/run_command.hpp"
-
-int main(int argc, char** argv) {
-    return runSpritebake(argc, argv);
-}

@@ -1,0 +1,218 @@
+#include "source/sprite_loading.hpp"
+
+#include <cstring>
+#include <span>
+
+#include "filesys/file_layer.hpp"
+#include "image/pcx.hpp"
+#include "image/tga.hpp"
+#include "image/tga_sprite.hpp"
+#include "sprite/crop.hpp"
+
+namespace {
+
+constexpr uint8_t TRANSPARENT_INDEX = 255;
+constexpr size_t TGA_PIXEL_BYTES = 4;
+
+// What the listing reads of a TGA file at first: most sprites whole, and enough of any other
+// to know from its header whether the rest is needed.
+constexpr size_t BOX_HEAD_BYTES = size_t{32} << 10;
+
+// Blocks above this size give their memory back before the next load: a large sprite's
+// pixels stay valid until then, and its memory does not stay with the run.
+constexpr size_t KEPT_BYTES = size_t{16} << 20;
+
+// The blocks kept from sprite to sprite: a fresh block per load costs more in page faults than
+// the work on it.
+struct ReusedBlocks {
+    ReusedBuffer file;     // the source file's bytes
+    ReusedBuffer picture;  // a whole decoded picture, where one is needed
+    ReusedBuffer cropped;  // the cropped pixels handed to the caller
+    void startLoad() {
+        for (ReusedBuffer* b : {&file, &picture, &cropped}) {
+            if (b->capacity() > KEPT_BYTES) b->release();
+            b->clearFailure();
+        }
+    }
+    bool anyReserveFailed() const {
+        return file.lastReserveFailed() || picture.lastReserveFailed() ||
+               cropped.lastReserveFailed();
+    }
+};
+
+ReusedBlocks& reused() {
+    static ReusedBlocks blocks;
+    return blocks;
+}
+
+// The crop offsets as cropping the decoded picture leaves them.
+void setCropOffsets(const TgaBox& box) {
+    if (box.blank) {
+        cropTop = box.height;
+        cropBottom = 0;
+        cropLeft = box.width;
+        cropRight = 0;
+        return;
+    }
+    cropTop = box.top;
+    cropBottom = box.height - 1 - box.top;  // the row in the bottom-row-first picture
+    cropLeft = box.left;
+    cropRight = box.right;
+}
+
+// The memory the picture of width x height pixels of `pixelBytes` would take, asked for and
+// given back: the box was found without building it, but reloading the sprite may need it.
+SpriteLoad pictureAffordable(int32_t width, int32_t height, size_t pixelBytes) {
+    const size_t bytes = static_cast<size_t>(width) * static_cast<size_t>(height) * pixelBytes;
+    return memoryAvailable(bytes) ? SpriteLoad::loaded : SpriteLoad::outOfMemory;
+}
+
+// Today's decoding and cropping, for every file without a fast path.
+SpriteLoad loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, CroppedSprite& sprite) {
+    bool noMemory = false;
+    std::unique_ptr<uint8_t[]> picture =
+        decodeTga(bytes, &sprite.width, &sprite.height, 4, noMemory);
+    if (!picture) return noMemory ? SpriteLoad::outOfMemory : SpriteLoad::notLoaded;
+    sprite.owned = cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
+    // No block although the crop found visible pixels: the allocation failed.
+    if (!sprite.owned && cropLeft <= cropRight) return SpriteLoad::outOfMemory;
+    if (withPixels) sprite.pixels = sprite.owned.get();
+    return SpriteLoad::loaded;
+}
+
+// How a load learns what the path names: by its own stat, or from the caller's.
+struct Lookup {
+    bool done = false;
+    DiskEntry found = DiskEntry::missing;
+};
+
+SpriteLoad readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
+                       std::span<const uint8_t>& bytes) {
+    const DiskEntry found = lookup.done ? lookup.found : fileEntryOnDisk(path.c_str());
+    if (found != DiskEntry::regular) return SpriteLoad::notLoaded;
+    // For the box alone a file without alpha is read no further than its head.
+    const ReadPlan plan = boxOnly ? ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels} : ReadPlan{};
+    switch (fileReadFoundRegular(path.c_str(), reused().file, bytes, plan)) {
+        case FileRead::read: return SpriteLoad::loaded;
+        case FileRead::noMemory: return SpriteLoad::outOfMemory;
+        case FileRead::unreadable: break;
+    }
+    return SpriteLoad::notLoaded;
+}
+
+// The block for the box's pixels, or null for a blank box or when there is no memory.
+uint8_t* croppedBlock(const TgaBox& box) {
+    if (box.blank) return nullptr;
+    const size_t wd = static_cast<size_t>(box.right - box.left + 1);
+    const size_t ht = static_cast<size_t>(box.bottom - box.top + 1);
+    return reused().cropped.reserve(wd * ht * TGA_PIXEL_BYTES);
+}
+
+// The sprite as the box and, when given, its cropped pixels make it.
+void takeTgaBox(const TgaBox& box, const uint8_t* pixels, CroppedSprite& sprite) {
+    setCropOffsets(box);
+    sprite.width = box.width;
+    sprite.height = box.height;
+    if (box.blank) return;
+    sprite.wd = box.right - box.left + 1;
+    sprite.ht = box.bottom - box.top + 1;
+    sprite.pixels = pixels;
+}
+
+SpriteLoad loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
+                         CroppedSprite& sprite) {
+    std::span<const uint8_t> bytes;
+    const SpriteLoad read = readTgaFile(path, lookup, !withPixels, bytes);
+    if (read != SpriteLoad::loaded) return read;
+    TgaBox box;
+    if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
+    if (!withPixels) {
+        const SpriteLoad affordable = pictureAffordable(box.width, box.height, TGA_PIXEL_BYTES);
+        if (affordable != SpriteLoad::loaded) return affordable;
+        takeTgaBox(box, nullptr, sprite);
+        return SpriteLoad::loaded;
+    }
+    uint8_t* out = croppedBlock(box);
+    // The file has a fast path, so a crop that fails found no memory for its scratch block.
+    if (!box.blank && (out == nullptr || !cropTgaFast(bytes, box, out, reused().picture))) {
+        return SpriteLoad::outOfMemory;
+    }
+    takeTgaBox(box, out, sprite);
+    return SpriteLoad::loaded;
+}
+
+// A failed PCX load: the reader has said why, unless a block could not be had.
+SpriteLoad pcxFailure() {
+    return reused().anyReserveFailed() ? SpriteLoad::outOfMemory : SpriteLoad::notLoaded;
+}
+
+// The box alone comes from the walk over the file's runs, with no picture built.
+SpriteLoad loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
+    PcxBox box;
+    if (!loadPcxBox(path.c_str(), reused().file, TRANSPARENT_INDEX, &sprite.width, &sprite.height,
+                    box)) {
+        return pcxFailure();
+    }
+    const SpriteLoad affordable = pictureAffordable(sprite.width, sprite.height, 1);
+    if (affordable != SpriteLoad::loaded) return affordable;
+    if (box.empty()) {  // as cropping a blank picture leaves the offsets
+        cropTop = sprite.height;
+        cropBottom = 0;
+        cropLeft = sprite.width;
+        cropRight = 0;
+        return SpriteLoad::loaded;
+    }
+    cropTop = static_cast<int32_t>(box.top);
+    cropBottom = static_cast<int32_t>(box.bottom);
+    cropLeft = static_cast<int32_t>(box.left);
+    cropRight = static_cast<int32_t>(box.right);
+    sprite.wd = cropRight - cropLeft + 1;
+    sprite.ht = cropBottom - cropTop + 1;
+    return SpriteLoad::loaded;
+}
+
+SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    if (!withPixels) return loadPcxBoxOnly(path, sprite);
+    ReusedBlocks& blocks = reused();
+    const uint8_t* picture =
+        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return pcxFailure();
+    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) {
+        return SpriteLoad::loaded;
+    }
+    const int32_t wd = cropRight - cropLeft + 1;
+    const int32_t ht = cropBottom - cropTop + 1;
+    const size_t stride = static_cast<size_t>(sprite.width);
+    const size_t outStride = static_cast<size_t>(wd);
+    uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
+    if (out == nullptr) return SpriteLoad::outOfMemory;
+    const uint8_t* src =
+        picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
+    for (int32_t i = 0; i < ht; ++i, src += stride) {
+        std::memcpy(out + static_cast<size_t>(i) * outStride, src, outStride);
+    }
+    sprite.pixels = out;
+    sprite.wd = wd;
+    sprite.ht = ht;
+    return SpriteLoad::loaded;
+}
+
+SpriteLoad loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool withPixels,
+                      CroppedSprite& sprite) {
+    sprite = CroppedSprite{};
+    // The previous sprite's pixels are done with only now.
+    reused().startLoad();
+    return kind == SOURCE_TGA ? loadTgaSprite(path, lookup, withPixels, sprite)
+                              : loadPcxSprite(path, withPixels, sprite);
+}
+
+}  // namespace
+
+SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite) {
+    return loadSprite(path, kind, Lookup{}, true, sprite);
+}
+
+SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
+                         CroppedSprite& sprite) {
+    return loadSprite(path, kind, Lookup{true, onDisk}, false, sprite);
+}
