@@ -18,7 +18,8 @@
 
 #include <unistd.h>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
+#include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
@@ -242,7 +243,7 @@ struct Files {
         write(pcx, pcx8(s));
         for (const std::string* p : {&raw32, &rle32, &raw24, &raw16, &indexedRle8, &pcx}) {
             std::vector<uint8_t> warm;
-            check(fileReadDisk(p->c_str(), warm), *p);
+            check(readRegularFile(p->c_str(), warm) == FileRead::read, *p);
         }
     }
     ~Files() {
@@ -308,7 +309,7 @@ enum class SpriteRoad { DecodeAndCrop, FastBox, FastCrop };
 
 void spriteRoad(benchmark::State& state, const std::string Files::*which, SpriteRoad road) {
     Bytes file;
-    Files::check(fileReadDisk((files().*which).c_str(), file), files().*which);
+    Files::check(readRegularFile((files().*which).c_str(), file) == FileRead::read, files().*which);
     ReusedBuffer out;
     ReusedBuffer scratch;
     int64_t bytes = 0;

@@ -5,10 +5,10 @@
 #include <limits>
 #include <new>
 
-#include "control/console.hpp"
 #include "check/control_lint.hpp"
+#include "control/console.hpp"
 #include "control/driver.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <cctype>
 
-#include "control/hotspot_names.hpp"
 #include "check/lint_words.hpp"
-#include "filesys/file_layer.hpp"
+#include "control/hotspot_names.hpp"
+#include "filesys/disk_read.hpp"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include "check/control_lint.hpp"
 #include "check/lint_words.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "scanner/scanner.hpp"
 
 namespace {

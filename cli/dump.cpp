@@ -8,7 +8,7 @@
 
 #include "control/console.hpp"
 #include "control/hotspot_names.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "spritebake/spritebake.h"
 
 namespace {
@@ -90,7 +90,7 @@ std::string dumpText(std::span<const uint8_t> bytes, std::string& error) {
 
 int32_t runDump(const char* path) {
     std::vector<uint8_t> bytes;
-    if (!fileReadDisk(path, bytes)) {
+    if (readRegularFile(path, bytes) != FileRead::read) {
         std::fprintf(stderr, "spritebake: %s: cannot read the file\n", path);
         return 1;
     }

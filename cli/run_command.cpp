@@ -10,13 +10,14 @@
 
 #include "check/check.hpp"
 #include "cli/command_line.hpp"
-#include "control/console.hpp"
-#include "output/depfile.hpp"
-#include "control/driver.hpp"
 #include "cli/dump.hpp"
+#include "control/console.hpp"
+#include "control/driver.hpp"
+#include "filesys/file_access.hpp"
+#include "filesys/process_setup.hpp"
+#include "output/depfile.hpp"
 #include "output/output_files.hpp"
 #include "output/side_files.hpp"
-#include "filesys/file_layer.hpp"
 
 namespace {
 

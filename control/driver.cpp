@@ -10,11 +10,11 @@
 #include "control/console.hpp"
 #include "control/field_reads.hpp"
 #include "control/info_reader.hpp"
-#include "output/output_files.hpp"
 #include "control/run_messages.hpp"
 #include "control/statement_kinds.hpp"
 #include "control/statements.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
+#include "output/output_files.hpp"
 #include "scanner/scanner.hpp"
 
 namespace {

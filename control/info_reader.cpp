@@ -5,7 +5,7 @@
 #include <new>
 
 #include "control/hotspot_names.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "scanner/scanner.hpp"
 

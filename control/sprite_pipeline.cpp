@@ -5,10 +5,10 @@
 
 #include "control/field_reads.hpp"
 #include "control/run_messages.hpp"
-#include "source/sprite_loading.hpp"
 #include "control/statements.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "filesys/hash.hpp"
+#include "source/sprite_loading.hpp"
 #include "sprite/crop.hpp"
 #include "sprite/hotspot.hpp"
 

@@ -5,7 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/blob_archive.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "filesys/internal.hpp"
 

@@ -4,7 +4,8 @@
 #include <climits>
 #include <cstring>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/blob_archive.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 
 namespace {

@@ -9,9 +9,13 @@
 #include <climits>
 #include <cstring>
 #include <new>
+#include <span>
+#include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/internal.hpp"
+#include "filesys/testing.hpp"
 
 namespace {
 
@@ -147,81 +151,105 @@ bool fileIsFolderOnDisk(const char* path) {
     return usable(path) && filesys_detail::diskKind(path) == filesys_detail::DiskKind::directory;
 }
 
-bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
-    bytes.clear();
+namespace {
+
+// A descriptor closed when the read is done, whichever way it ends.
+struct OpenFile {
+    explicit OpenFile(int32_t opened) : fd(opened) {}
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    ~OpenFile() {
+        if (fd >= 0) close(fd);
+    }
+    const int32_t fd;
+};
+
+// The blocks a read can fill. `grow` makes the block hold at least `count` bytes (false when
+// there is no memory for them); `keeps` says whether growing to `count` keeps the bytes
+// already read.
+struct ReusedBlock {
+    ReusedBuffer& buffer;
+    bool grow(size_t count) { return buffer.reserve(count > 0 ? count : 1) != nullptr; }
+    bool keeps(size_t count) const { return buffer.capacity() >= count; }
+    uint8_t* data() { return buffer.data(); }
+};
+
+struct VectorBlock {
+    std::vector<uint8_t>& bytes;
+    bool grow(size_t count) {
+        try {
+            bytes.resize(count);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        return true;
+    }
+    bool keeps(size_t /*count: a vector keeps its bytes as it grows*/) const { return true; }
+    uint8_t* data() { return bytes.data(); }
+};
+
+// The one road of readRegularFile; `count` receives the bytes read into the block.
+template <class Block>
+FileRead readPlanned(const char* path, const ReadOptions& options, Block& block, size_t& count) {
+    count = 0;
     // Only a regular file is opened: a FIFO would block and a device may never end.
-    if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
-    int32_t h = fileOpenDisk(path, FILE_MODE_READ);
-    if (h == -1) return false;
-    struct stat st;
-    // Checked again on the open file: the name may have been replaced since the stat.
-    if (fstat(h, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > MAX_LAYER_SIZE) {
-        close(h);
-        return false;
+    if (!options.foundRegular &&
+        filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) {
+        return FileRead::unreadable;
     }
-    try {
-        bytes.resize(static_cast<size_t>(st.st_size));
-        int32_t got = 0;
-        filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
-        bytes.resize(static_cast<size_t>(got));
-    } catch (const std::bad_alloc&) {
-        close(h);
-        bytes.clear();
-        bytes.shrink_to_fit();
-        return false;
-    }
-    close(h);
-    return true;
-}
-
-bool fileReadDisk(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes) {
-    bytes = {};
-    // The same checks as above with one fstat: stat before the open, fstat after it, regular
-    // files only, so a FIFO or device is never opened and one swapped in is never read.
-    if (filesys_detail::diskKind(path) != filesys_detail::DiskKind::regular) return false;
-    return fileReadFoundRegular(path, buffer, bytes) == FileRead::read;
-}
-
-FileRead fileReadFoundRegular(const char* path, ReusedBuffer& buffer,
-                              std::span<const uint8_t>& bytes, ReadPlan plan) {
-    bytes = {};
     if (!usable(path)) return FileRead::unreadable;
     struct stat st;
-    const int32_t fd = filesys_detail::openRegularFile(path, st);
-    if (fd < 0) return FileRead::unreadable;
+    const OpenFile file{filesys_detail::openRegularFile(path, st)};
+    if (file.fd < 0) return FileRead::unreadable;
     const auto size = static_cast<size_t>(st.st_size);  // at most 2^31 - 1: checked on open
+    const ReadPlan& plan = options.plan;
     const size_t head = std::min(plan.head, size);
     // The block holds what is read: the head alone while the rest may not be wanted.
-    uint8_t* dst = buffer.reserve(head > 0 ? head : 1);
-    if (dst == nullptr) {
-        close(fd);
-        return FileRead::noMemory;
-    }
+    if (!block.grow(head)) return FileRead::noMemory;
     int32_t got = 0;
-    filesys_detail::readFully(fd, dst, static_cast<int32_t>(head), &got);
+    filesys_detail::readFully(file.fd, block.data(), static_cast<int32_t>(head), &got);
     if (static_cast<size_t>(got) == head && head < size &&
-        (plan.wantsRest == nullptr || plan.wantsRest({dst, static_cast<size_t>(got)}))) {
-        if (buffer.capacity() < size) {
-            // A larger block loses the head: it is read again with the rest, from the cache.
-            dst = buffer.reserve(size);
-            if (dst == nullptr) {
-                close(fd);
-                return FileRead::noMemory;
-            }
+        (plan.wantsRest == nullptr || plan.wantsRest({block.data(), static_cast<size_t>(got)}))) {
+        const bool kept = block.keeps(size);
+        if (!block.grow(size)) return FileRead::noMemory;
+        if (!kept) {
+            // A larger block lost the head: it is read again with the rest, from the cache.
             got = 0;
-            if (lseek(fd, 0, SEEK_SET) != 0) {
-                close(fd);
-                bytes = {};
-                return FileRead::unreadable;
-            }
+            if (lseek(file.fd, 0, SEEK_SET) != 0) return FileRead::unreadable;
         }
         int32_t more = 0;
-        filesys_detail::readFully(fd, dst + got, static_cast<int32_t>(size) - got, &more);
+        filesys_detail::readFully(file.fd, block.data() + got, static_cast<int32_t>(size) - got,
+                                  &more);
         got += more;
     }
-    close(fd);
-    bytes = {dst, static_cast<size_t>(got)};
+    count = static_cast<size_t>(got);
     return FileRead::read;
+}
+
+}  // namespace
+
+FileRead readRegularFile(const char* path, ReusedBuffer& buffer, std::span<const uint8_t>& bytes,
+                         ReadOptions options) {
+    bytes = {};
+    ReusedBlock block{buffer};
+    size_t count = 0;
+    const FileRead result = readPlanned(path, options, block, count);
+    if (result == FileRead::read) bytes = {buffer.data(), count};
+    return result;
+}
+
+FileRead readRegularFile(const char* path, std::vector<uint8_t>& bytes, ReadOptions options) {
+    bytes.clear();
+    VectorBlock block{bytes};
+    size_t count = 0;
+    const FileRead result = readPlanned(path, options, block, count);
+    if (result == FileRead::read) {
+        bytes.resize(count);  // a read error part-way keeps the bytes before it
+    } else {
+        bytes.clear();
+        if (result == FileRead::noMemory) bytes.shrink_to_fit();
+    }
+    return result;
 }
 
 bool fileIsRegular(int32_t handle) {

@@ -1,7 +1,7 @@
 // The file access layer by name: start-up, opening with the archive fallback,
 // measuring, whole-file loads (with the preload table first), formatted writes and the fatal
 // error. Owns the layer's initialised flag.
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 
 #include <algorithm>
 #include <climits>
@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "filesys/blob_archive.hpp"
 #include "filesys/internal.hpp"
+#include "filesys/testing.hpp"
 
 using filesys_detail::shown;
 

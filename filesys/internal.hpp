@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 
 struct stat;
 

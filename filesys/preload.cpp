@@ -1,6 +1,6 @@
 // The preload table: files named once to fileSystemInit, loaded at start-up and served
 // from memory by fileLoad, found by the hash of their names. Owns the preload table state.
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "filesys/internal.hpp"
 

@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <csignal>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/process_setup.hpp"
 
 void fileGuardStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {

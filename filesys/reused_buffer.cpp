@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/reused_buffer.hpp"
 
 namespace {
 

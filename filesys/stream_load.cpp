@@ -11,7 +11,7 @@
 #include <new>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/internal.hpp"
 
 namespace {

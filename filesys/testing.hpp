@@ -1,5 +1,12 @@
-// Test seams of the replacing writer: the tool never calls these.
+// Test and fuzz seams of the file layer: the tool never calls these.
 #pragma once
+
+// Forgets everything fileSystemInit set up, so the next call starts afresh.
+void fileSystemReset();
+
+// Confinement for the whole-run fuzz build: when on, every path that is absolute or climbs with
+// ".." is treated as not found, and creating such a file fails. fileSystemReset switches it off.
+void fileSetConfinement(bool on);
 
 // Behave as on a file system that refuses unnamed temporary files.
 void replaceFileForceNamedTemporary(bool on);

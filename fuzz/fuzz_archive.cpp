@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/blob_archive.hpp"
+#include "filesys/file_access.hpp"
+#include "filesys/testing.hpp"
 
 namespace {
 

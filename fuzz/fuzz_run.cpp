@@ -36,7 +36,8 @@
 #include "check/check.hpp"
 #include "control/driver.hpp"
 #include "control/driver_state.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
+#include "filesys/testing.hpp"
 #include "image/tga.hpp"
 #include "scanner/scanner.hpp"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <span>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/reused_buffer.hpp"
 
 // The fixed header that precedes the encoded pixel data.
 constexpr size_t PCX_HEADER_SIZE = 128;

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <new>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
 
 namespace {

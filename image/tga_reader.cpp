@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
 
@@ -191,9 +191,9 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
         return nullptr;
     }
     std::vector<uint8_t>& bytes = fileBuffer();
-    bool read = fileReadDisk(path, bytes);
+    const FileRead read = readRegularFile(path, bytes);
     std::unique_ptr<uint8_t[]> image;
-    if (read) {
+    if (read == FileRead::read) {
         image = decodeTga(bytes, width, height, format);
     } else {
         setTgaError(2);

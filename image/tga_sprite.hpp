@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/reused_buffer.hpp"
 
 // A picture's visible rectangle, inclusive, in the upright picture (row 0 the top row).
 struct TgaBox {

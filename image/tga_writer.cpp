@@ -7,7 +7,7 @@
 #include <cstring>
 #include <memory>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
 

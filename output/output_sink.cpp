@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <optional>
 #include <span>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
 #include "image/pcx_palette.hpp"
 #include "image/tga.hpp"

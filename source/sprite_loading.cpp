@@ -3,7 +3,7 @@
 #include <cstring>
 #include <span>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
@@ -92,7 +92,9 @@ SpriteLoad readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
     if (found != DiskEntry::regular) return SpriteLoad::notLoaded;
     // For the box alone a file without alpha is read no further than its head.
     const ReadPlan plan = boxOnly ? ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels} : ReadPlan{};
-    switch (fileReadFoundRegular(path.c_str(), reused().file, bytes, plan)) {
+    // The lookup's stat stands for the one before the open.
+    const ReadOptions options{.foundRegular = true, .plan = plan};
+    switch (readRegularFile(path.c_str(), reused().file, bytes, options)) {
         case FileRead::read: return SpriteLoad::loaded;
         case FileRead::noMemory: return SpriteLoad::outOfMemory;
         case FileRead::unreadable: break;

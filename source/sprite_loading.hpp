@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/disk_read.hpp"
 #include "sprite/sprite_types.hpp"
 
 struct CroppedSprite {

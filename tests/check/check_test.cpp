@@ -13,7 +13,6 @@
 #include "check/check.hpp"
 #include "control/console.hpp"
 #include "control/driver.hpp"
-#include "filesys/file_layer.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "control/driver.hpp"
+#include "filesys/file_access.hpp"
 #include "output/output_files.hpp"
-#include "filesys/file_layer.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

@@ -7,7 +7,7 @@
 #include "control/driver.hpp"
 #include "control/driver_state.hpp"
 #include "control/hotspot_names.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 
 namespace {
 

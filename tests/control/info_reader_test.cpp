@@ -6,7 +6,7 @@
 #include <string>
 
 #include "control/info_reader.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "tests/support/test_support.hpp"
 

@@ -27,21 +27,22 @@ TEST_F(DiskHelpers, ReadDisk) {
     writeText("empty.bin", "");
     std::filesystem::create_directory("folder");
     std::vector<uint8_t> bytes{1, 2, 3};
-    ASSERT_TRUE(fileReadDisk("data.bin", bytes));
+    ASSERT_EQ(readRegularFile("data.bin", bytes), FileRead::read);
     EXPECT_EQ(bytes, content);
-    EXPECT_TRUE(fileReadDisk("empty.bin", bytes));
+    EXPECT_EQ(readRegularFile("empty.bin", bytes), FileRead::read);
     EXPECT_TRUE(bytes.empty());
-    EXPECT_FALSE(fileReadDisk("/dev/null", bytes));  // a device is never opened
-    EXPECT_FALSE(fileReadDisk("/dev/zero", bytes));
-    EXPECT_FALSE(fileReadDisk("gone.bin", bytes));
-    EXPECT_FALSE(fileReadDisk("folder", bytes));
+    // A device is never opened.
+    EXPECT_EQ(readRegularFile("/dev/null", bytes), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile("/dev/zero", bytes), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile("gone.bin", bytes), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile("folder", bytes), FileRead::unreadable);
 }
 
 TEST_F(DiskHelpers, ReadDiskRefusesTwoGigabytes) {
     writeText("big.bin", "");
     std::filesystem::resize_file("big.bin", uint64_t{1} << 31);
     std::vector<uint8_t> bytes;
-    EXPECT_FALSE(fileReadDisk("big.bin", bytes));
+    EXPECT_EQ(readRegularFile("big.bin", bytes), FileRead::unreadable);
     EXPECT_TRUE(bytes.empty());
 }
 
@@ -53,9 +54,9 @@ TEST_F(DiskHelpers, ReadDiskBypassesArchiveAndPreloadTable) {
     list[1].name = "";
     fileSystemInit("game.blob", list.data());
     std::vector<uint8_t> bytes;
-    EXPECT_FALSE(fileReadDisk("inside.txt", bytes));
+    EXPECT_EQ(readRegularFile("inside.txt", bytes), FileRead::unreadable);
     writeText("pre.txt", "changed");
-    ASSERT_TRUE(fileReadDisk("pre.txt", bytes));
+    ASSERT_EQ(readRegularFile("pre.txt", bytes), FileRead::read);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "changed");
 }
 
@@ -96,8 +97,8 @@ TEST_F(DiskHelpers, ConfinementHidesAbsoluteAndClimbingPaths) {
         EXPECT_FALSE(fileExistsOnDisk(name)) << name;
     }
     std::vector<uint8_t> bytes;
-    EXPECT_FALSE(fileReadDisk(absolute.c_str(), bytes));
-    EXPECT_TRUE(fileReadDisk("sub/in.txt", bytes));
+    EXPECT_EQ(readRegularFile(absolute.c_str(), bytes), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile("sub/in.txt", bytes), FileRead::read);
 
     // Reading is refused as for a missing file, with the usual messages.
     FileBlock block;

@@ -10,7 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/blob_archive.hpp"
+#include "filesys/disk_read.hpp"
+#include "filesys/file_access.hpp"
+#include "filesys/testing.hpp"
 #include "tests/support/test_support.hpp"
 
 class FileLayerTest : public ::testing::Test {

@@ -1,4 +1,4 @@
-// The reusing reads: fileReadDisk into a ReusedBuffer (regular files on disk only) and fileLoad
+// The reusing reads: readRegularFile into a ReusedBuffer (regular files on disk only) and fileLoad
 // into one (preload table, disk, archive, with fileLoad's lines), and the buffer's growth.
 #include <sys/stat.h>
 
@@ -50,19 +50,19 @@ TEST_F(ReusedReads, ReadDiskTakesRegularFilesOnly) {
 
     ReusedBuffer buffer;
     std::span<const uint8_t> bytes;
-    ASSERT_TRUE(fileReadDisk("big.bin", buffer, bytes));
+    ASSERT_EQ(readRegularFile("big.bin", buffer, bytes), FileRead::read);
     EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), big.begin(), big.end()));
     const uint8_t* block = buffer.data();
     // A smaller file after a larger one: the same block, only the new file's bytes.
-    ASSERT_TRUE(fileReadDisk("small.txt", buffer, bytes));
+    ASSERT_EQ(readRegularFile("small.txt", buffer, bytes), FileRead::read);
     EXPECT_EQ(text(bytes), "small");
     EXPECT_EQ(bytes.data(), block);
-    ASSERT_TRUE(fileReadDisk("empty.bin", buffer, bytes));
+    ASSERT_EQ(readRegularFile("empty.bin", buffer, bytes), FileRead::read);
     EXPECT_TRUE(bytes.empty());
 
     // Never opened (a FIFO would block the open or the read): refused with no bytes.
     for (const char* refused : {"pipe", "/dev/zero", "folder", "gone.bin"}) {
-        EXPECT_FALSE(fileReadDisk(refused, buffer, bytes)) << refused;
+        EXPECT_EQ(readRegularFile(refused, buffer, bytes), FileRead::unreadable) << refused;
         EXPECT_TRUE(bytes.empty()) << refused;
     }
 }
@@ -91,7 +91,8 @@ TEST_F(ReusedReads, APlannedReadTakesTheRestOnlyWhenTheHeadAsksForIt) {
         file[0] = c.first;
         testsupport::writeFile("big.bin", file);
         std::span<const uint8_t> bytes;
-        ASSERT_EQ(fileReadFoundRegular("big.bin", buffer, bytes, ReadPlan{c.head, wantsRestWhenOdd}),
+        ASSERT_EQ(readRegularFile("big.bin", buffer, bytes,
+                                  {.foundRegular = true, .plan = {c.head, wantsRestWhenOdd}}),
                   FileRead::read)
             << c.head;
         EXPECT_EQ(bytes.size(), c.expected) << c.head;

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/blob_archive.hpp"
+#include "filesys/file_access.hpp"
+#include "filesys/testing.hpp"
 #include "image/pcx.hpp"
 #include "tests/image/pcx_builder.hpp"
 #include "tests/support/test_support.hpp"

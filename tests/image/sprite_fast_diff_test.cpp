@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "filesys/file_layer.hpp"
+#include "filesys/reused_buffer.hpp"
 #include "image/pcx.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"

@@ -10,9 +10,9 @@
 
 #include "control/driver.hpp"
 #include "control/driver_state.hpp"
-#include "output/output_files.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
+#include "output/output_files.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

@@ -15,8 +15,8 @@
 #include <string>
 
 #include "control/driver.hpp"
+#include "filesys/file_access.hpp"
 #include "output/output_files.hpp"
-#include "filesys/file_layer.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "control/driver.hpp"
-#include "filesys/file_layer.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
+#include "filesys/testing.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

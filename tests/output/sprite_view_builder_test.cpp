@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "control/driver.hpp"
+#include "filesys/file_access.hpp"
 #include "output/sprite_view_builder.hpp"
-#include "filesys/file_layer.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {
