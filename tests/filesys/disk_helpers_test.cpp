@@ -1,6 +1,11 @@
 // The disk-only helpers (existence, whole-file read, regular-file check, removal) and the
 // confinement switch of the whole-run fuzz build.
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "tests/filesys/filesys_fixture.hpp"
 
@@ -58,6 +63,71 @@ TEST_F(DiskHelpers, ReadDiskBypassesArchiveAndPreloadTable) {
     writeText("pre.txt", "changed");
     ASSERT_EQ(readRegularFile("pre.txt", bytes), FileRead::read);
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "changed");
+}
+
+// A planned read into a vector takes the head first and the rest only when the head asks for
+// it; the vector then holds exactly the bytes read.
+TEST_F(DiskHelpers, APlannedReadIntoAVectorTakesTheRestOnlyWhenTheHeadAsksForIt) {
+    const std::vector<uint8_t> content = pattern(5000, 4);
+    const auto wantsRestWhenOdd = [](std::span<const uint8_t> head) {
+        return !head.empty() && head[0] % 2 == 1;
+    };
+    struct Case {
+        size_t head;
+        uint8_t first;  // the file's first byte
+        size_t expected;
+    };
+    const Case cases[] = {
+        {16, 1, 5000},    // asked for: all of it
+        {16, 2, 16},      // not asked for: the head alone
+        {4999, 2, 4999},  // one byte short of the end, not asked for
+        {5000, 2, 5000},  // a head of the whole file: nothing more to ask
+        {9000, 1, 5000},  // a head past the end: the whole file
+        {0, 2, 0},        // an empty head
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> file = content;
+        file[0] = c.first;
+        testsupport::writeFile("data.bin", file);
+        for (const bool foundRegular : {false, true}) {
+            std::vector<uint8_t> bytes{9, 9};
+            ASSERT_EQ(
+                readRegularFile("data.bin", bytes,
+                                {.foundRegular = foundRegular, .plan = {c.head, wantsRestWhenOdd}}),
+                FileRead::read)
+                << c.head;
+            EXPECT_EQ(bytes, std::vector<uint8_t>(file.begin(), file.begin() + c.expected))
+                << c.head;
+        }
+    }
+}
+
+// With the caller's stat taken as found, the read makes none of its own, yet still never reads
+// what is not a regular file (the open file is checked), nor a path the confinement hides.
+TEST_F(DiskHelpers, AReadTakingTheCallersStatStillChecksTheOpenFile) {
+    writeText("here.txt", "here");
+    std::filesystem::create_directory("folder");
+    ASSERT_EQ(mkfifo("pipe", 0600), 0);
+    const ReadOptions found{.foundRegular = true};
+    std::vector<uint8_t> bytes;
+    ReusedBuffer buffer;
+    std::span<const uint8_t> view;
+    for (const char* refused : {"pipe", "folder", "/dev/zero", "gone.txt"}) {
+        bytes = {1};
+        EXPECT_EQ(readRegularFile(refused, bytes, found), FileRead::unreadable) << refused;
+        EXPECT_TRUE(bytes.empty()) << refused;
+        EXPECT_EQ(readRegularFile(refused, buffer, view, found), FileRead::unreadable) << refused;
+        EXPECT_TRUE(view.empty()) << refused;
+    }
+    ASSERT_EQ(readRegularFile("here.txt", bytes, found), FileRead::read);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "here");
+
+    const std::string absolute = path("here.txt");
+    fileSetConfinement(true);
+    EXPECT_EQ(readRegularFile(absolute.c_str(), bytes, found), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile(absolute.c_str(), buffer, view, found), FileRead::unreadable);
+    EXPECT_EQ(readRegularFile("here.txt", buffer, view, found), FileRead::read);
+    EXPECT_EQ(std::string(view.begin(), view.end()), "here");
 }
 
 TEST_F(DiskHelpers, IsRegularAndRemove) {
