@@ -1,4 +1,4 @@
-// --dump's table: the bundled example's files read back against the numbers the README gives
+// --dump's table: the bundled example's files read back against the numbers docs/example.md gives
 // for them, and headers that do not parse.
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ std::string dumpOf(const std::vector<uint8_t>& bytes, std::string* error = nullp
     return text;
 }
 
-// The first lines and the summary, worked out from the README's hexdump of the example.
+// The first lines and the summary, worked out from docs/example.md's hexdump of the example.
 TEST(Dump, TheExampleBinaryFile) {
     const std::vector<uint8_t> bytes =
         testsupport::readFile(std::string(SPRITEBAKE_EXAMPLES_DIR) + "/out/sprites.bin");

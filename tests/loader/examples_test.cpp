@@ -1,5 +1,5 @@
 // The bundled example's real outputs, read with the kinds its control file lists, against the
-// values the README prints for them.
+// values docs/example.md prints for them.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -22,7 +22,7 @@ struct ReadmeLine {
     int32_t method, padding, hx, hy, wd, ht;
 };
 
-// examples/out/sprites.txt as the README shows it.
+// examples/out/sprites.txt as docs/example.md shows it.
 constexpr ReadmeLine kReadme[] = {
     {-614236920, 1, 1, 0, 0, 32, 32},     {1439883040, 1, 1, 0, 0, 32, 32},
     {447219442, 3, 0, 0, -57, 40, 57},    {-322513045, 3, 0, 0, -33, 26, 33},
@@ -74,7 +74,7 @@ TEST(LoaderExamples, TheBinarySpriteFile) {
     ASSERT_EQ(kinds, "TTTTTTPPPPTTTTTT");
 
     const Bytes bytes = testsupport::readFile(kExamples + "/out/sprites.bin");
-    ASSERT_EQ(bytes.size(), 87271u);  // the README's size
+    ASSERT_EQ(bytes.size(), 87271u);  // docs/example.md's size
     sb_file file;
     ASSERT_EQ(openSingle(file, bytes, kinds.c_str()), SB_OK);
     EXPECT_EQ(file.form, SB_FORM_BINARY);

@@ -1,5 +1,5 @@
 // The loader's name hash against a second lookup2 written here from the algorithm's description,
-// and against the ids the README lists for the bundled example.
+// and against the ids docs/example.md lists for the bundled example.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -80,7 +80,7 @@ TEST(LoaderLookup2, MatchesASecondImplementationOnEveryTailLength) {
     EXPECT_EQ(sb_lookup2(nullptr, 5, 123456u), secondLookup2({}, 123456u));
 }
 
-// The ids spritebake wrote for the bundled example (README: the info file and the hexdump).
+// The ids spritebake wrote for the bundled example (docs/example.md: its info file and hexdump).
 struct KnownId {
     const char* name;
     int32_t hid;
