@@ -50,7 +50,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
         return SpriteOutcome::noDest;
     }
     // No separator goes between them: the source directory ends with its own.
-    path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
+    path = state.srcDir + name + spriteKind(kind).extension;
     // A missing source is a prerequisite too: when it appears, the output must be made again.
     state.filesRead.push_back(path);
     const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
@@ -82,11 +82,12 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
     if (sprite.wd == 0) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
 
-    // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
-    // padded sides while the table keeps the cropped ones. PCX sprites are never padded.
+    // The game pads the sprites of some kinds (TGA) to power-of-two sides itself, so their
+    // hotspot is placed on the padded sides while the table keeps the cropped ones. The others
+    // (PCX) are never padded.
     int32_t sideW = record.wd;
     int32_t sideH = record.ht;
-    if (kind == SOURCE_TGA && state.padding != 0) {
+    if (spriteKind(kind).paddingRoundsSides && state.padding != 0) {
         sideW = nextPowerOfTwo(record.wd);
         sideH = nextPowerOfTwo(record.ht);
     }

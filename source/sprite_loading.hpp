@@ -28,12 +28,6 @@ enum class SpriteLoad : uint8_t {
     outOfMemory,  // a block the load needs could not be had
 };
 
-// Bytes a pixel of the cropped image: 4 (red, green, blue, alpha) for TGA, 1 palette index for
-// PCX.
-inline int32_t bytesPerPixel(int32_t kind) {
-    return kind == SOURCE_TGA ? 4 : 1;
-}
-
 // Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
 // crops it, leaving cropLeft and cropTop for the caller. The file is read afresh, whatever
 // the listing saw of it.
