@@ -9,7 +9,6 @@
 #include "control/statements.hpp"
 #include "filesys/file_layer.hpp"
 #include "filesys/hash.hpp"
-#include "sprite/crop.hpp"
 #include "sprite/hotspot.hpp"
 
 namespace {
@@ -92,9 +91,10 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
         sideH = nextPowerOfTwo(record.ht);
     }
     placeHotspot(record, state.hotspotMethod, sprite.width, sprite.height, sideW, sideH,
-                 wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
+                 wrappingDifference(sprite.left, state.hotX),
+                 wrappingDifference(sprite.top, state.hotY));
 
-    tables.spriteGeometry[slot] = {sprite.width, sprite.height, cropLeft, cropTop};
+    tables.spriteGeometry[slot] = {sprite.width, sprite.height, sprite.left, sprite.top};
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);

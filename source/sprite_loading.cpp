@@ -45,19 +45,31 @@ ReusedBlocks& reused() {
     return blocks;
 }
 
-// The crop offsets as cropping the decoded picture leaves them.
-void setCropOffsets(const TgaBox& box) {
+// Where a box stands in for the cropper, it leaves the process-wide offsets as cropping the
+// decoded picture would, and the sprite's own with them.
+void setCropOffsets(int32_t top, int32_t bottom, int32_t left, int32_t right,
+                    CroppedSprite& sprite) {
+    cropTop = top;
+    cropBottom = bottom;
+    cropLeft = left;
+    cropRight = right;
+    sprite.left = left;
+    sprite.top = top;
+}
+
+void setCropOffsets(const TgaBox& box, CroppedSprite& sprite) {
     if (box.blank) {
-        cropTop = box.height;
-        cropBottom = 0;
-        cropLeft = box.width;
-        cropRight = 0;
+        setCropOffsets(box.height, 0, box.width, 0, sprite);
         return;
     }
-    cropTop = box.top;
-    cropBottom = box.height - 1 - box.top;  // the row in the bottom-row-first picture
-    cropLeft = box.left;
-    cropRight = box.right;
+    // The bottom offset is a row of the bottom-row-first picture.
+    setCropOffsets(box.top, box.height - 1 - box.top, box.left, box.right, sprite);
+}
+
+// The sprite's offsets once the cropper itself has run.
+void takeCropperOffsets(CroppedSprite& sprite) {
+    sprite.left = cropLeft;
+    sprite.top = cropTop;
 }
 
 // The memory the picture of width x height pixels of `pixelBytes` would take, asked for and
@@ -76,6 +88,7 @@ SpriteLoad loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, Cropp
     sprite.owned = cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
     // No block although the crop found visible pixels: the allocation failed.
     if (!sprite.owned && cropLeft <= cropRight) return SpriteLoad::outOfMemory;
+    takeCropperOffsets(sprite);
     if (withPixels) sprite.pixels = sprite.owned.get();
     return SpriteLoad::loaded;
 }
@@ -110,7 +123,7 @@ uint8_t* croppedBlock(const TgaBox& box) {
 
 // The sprite as the box and, when given, its cropped pixels make it.
 void takeTgaBox(const TgaBox& box, const uint8_t* pixels, CroppedSprite& sprite) {
-    setCropOffsets(box);
+    setCropOffsets(box, sprite);
     sprite.width = box.width;
     sprite.height = box.height;
     if (box.blank) return;
@@ -156,16 +169,11 @@ SpriteLoad loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
     const SpriteLoad affordable = pictureAffordable(sprite.width, sprite.height, 1);
     if (affordable != SpriteLoad::loaded) return affordable;
     if (box.empty()) {  // as cropping a blank picture leaves the offsets
-        cropTop = sprite.height;
-        cropBottom = 0;
-        cropLeft = sprite.width;
-        cropRight = 0;
+        setCropOffsets(sprite.height, 0, sprite.width, 0, sprite);
         return SpriteLoad::loaded;
     }
-    cropTop = static_cast<int32_t>(box.top);
-    cropBottom = static_cast<int32_t>(box.bottom);
-    cropLeft = static_cast<int32_t>(box.left);
-    cropRight = static_cast<int32_t>(box.right);
+    setCropOffsets(static_cast<int32_t>(box.top), static_cast<int32_t>(box.bottom),
+                   static_cast<int32_t>(box.left), static_cast<int32_t>(box.right), sprite);
     sprite.wd = cropRight - cropLeft + 1;
     sprite.ht = cropBottom - cropTop + 1;
     return SpriteLoad::loaded;
@@ -177,9 +185,9 @@ SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite
     const uint8_t* picture =
         loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
     if (picture == nullptr) return pcxFailure();
-    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) {
-        return SpriteLoad::loaded;
-    }
+    const bool visible = findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX);
+    takeCropperOffsets(sprite);
+    if (!visible) return SpriteLoad::loaded;
     const int32_t wd = cropRight - cropLeft + 1;
     const int32_t ht = cropBottom - cropTop + 1;
     const size_t stride = static_cast<size_t>(sprite.width);

@@ -14,6 +14,10 @@ struct CroppedSprite {
     int32_t height = 0;
     int32_t wd = 0;  // the cropped sides, 0 x 0 for a blank picture
     int32_t ht = 0;
+    // The cropped box's top-left corner in the upright picture; the picture's sides for a blank
+    // one, as cropping leaves them.
+    int32_t left = 0;
+    int32_t top = 0;
     // wd x ht pixels, top row first; null when blank or when only the box was asked for. Valid
     // until the next load: the block is reused from sprite to sprite.
     const uint8_t* pixels = nullptr;
@@ -29,8 +33,8 @@ enum class SpriteLoad : uint8_t {
 };
 
 // Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
-// crops it, leaving cropLeft and cropTop for the caller. The file is read afresh, whatever
-// the listing saw of it.
+// crops it. The process-wide crop offsets are left as cropping leaves them; callers read the
+// sprite's own. The file is read afresh, whatever the listing saw of it.
 SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
 
 // The same without the pixels: the sides, the cropped sides and the crop offsets, with the
