@@ -1,10 +1,13 @@
 #include "source/sprite_loading.hpp"
 
 #include <cstring>
+#include <new>
+#include <optional>
 #include <span>
 
 #include "filesys/file_layer.hpp"
 #include "image/pcx.hpp"
+#include "image/pcx_palette.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
 #include "sprite/crop.hpp"
@@ -13,6 +16,7 @@ namespace {
 
 constexpr uint8_t TRANSPARENT_INDEX = 255;
 constexpr size_t TGA_PIXEL_BYTES = 4;
+constexpr size_t RGBA_BYTES = 4;
 
 // What the listing reads of a TGA file at first: most sprites whole, and enough of any other
 // to know from its header whether the rest is needed.
@@ -179,12 +183,8 @@ SpriteLoad loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
     return SpriteLoad::loaded;
 }
 
-SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
-    if (!withPixels) return loadPcxBoxOnly(path, sprite);
-    ReusedBlocks& blocks = reused();
-    const uint8_t* picture =
-        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
-    if (picture == nullptr) return pcxFailure();
+// Crops a decoded PCX picture of the sprite's sides into the reused block.
+SpriteLoad cropPcxPicture(const uint8_t* picture, CroppedSprite& sprite) {
     const bool visible = findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX);
     takeCropperOffsets(sprite);
     if (!visible) return SpriteLoad::loaded;
@@ -192,7 +192,7 @@ SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite
     const int32_t ht = cropBottom - cropTop + 1;
     const size_t stride = static_cast<size_t>(sprite.width);
     const size_t outStride = static_cast<size_t>(wd);
-    uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
+    uint8_t* out = reused().cropped.reserve(outStride * static_cast<size_t>(ht));
     if (out == nullptr) return SpriteLoad::outOfMemory;
     const uint8_t* src =
         picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
@@ -202,6 +202,55 @@ SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite
     sprite.pixels = out;
     sprite.wd = wd;
     sprite.ht = ht;
+    return SpriteLoad::loaded;
+}
+
+SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    if (!withPixels) return loadPcxBoxOnly(path, sprite);
+    ReusedBlocks& blocks = reused();
+    const uint8_t* picture =
+        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return pcxFailure();
+    return cropPcxPicture(picture, sprite);
+}
+
+// The PCX sprite's cropped indices through the palette at the end of the same file's bytes.
+// Unlike the sprite statements' load, a file that no longer opens gets only the file layer's
+// own lines: what asks for colours reports nothing of its own.
+SpriteLoad loadPcxRgba(const std::string& path, CroppedSprite& sprite, std::vector<uint8_t>& rgba) {
+    ReusedBlocks& blocks = reused();
+    std::span<const uint8_t> file;
+    const int32_t loaded = fileLoad(path.c_str(), blocks.file, file);
+    if (loaded < 1 || file.empty()) return pcxFailure();
+    const uint8_t* picture =
+        decodePcxReusing(file, path.c_str(), blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return pcxFailure();
+    const SpriteLoad cropped = cropPcxPicture(picture, sprite);
+    if (cropped != SpriteLoad::loaded || sprite.pixels == nullptr) return cropped;
+
+    const std::optional<PcxPalette> palette = readPcxPalette(file);
+    const size_t count = static_cast<size_t>(sprite.wd) * static_cast<size_t>(sprite.ht);
+    rgba.assign(count * RGBA_BYTES, 0);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t index = sprite.pixels[i];
+        if (index == TRANSPARENT_INDEX) continue;
+        // Without a palette, index i is grey level i.
+        for (size_t c = 0; c < 3; ++c) {
+            rgba[i * RGBA_BYTES + c] = palette ? (*palette)[size_t{index} * 3 + c] : index;
+        }
+        rgba[i * RGBA_BYTES + 3] = 255;
+    }
+    return SpriteLoad::loaded;
+}
+
+// A kind whose cropped pixels are RGBA already.
+SpriteLoad loadRgbaKindAsRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
+                              std::vector<uint8_t>& rgba) {
+    const SpriteLoad load = loadCroppedSprite(path, kind, sprite);
+    if (load != SpriteLoad::loaded || sprite.pixels == nullptr) return load;
+    const size_t bytes =
+        static_cast<size_t>(sprite.wd) * static_cast<size_t>(sprite.ht) * RGBA_BYTES;
+    rgba.assign(sprite.pixels, sprite.pixels + bytes);
     return SpriteLoad::loaded;
 }
 
@@ -223,4 +272,21 @@ SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprit
 SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
                          CroppedSprite& sprite) {
     return loadSprite(path, kind, Lookup{true, onDisk}, false, sprite);
+}
+
+SpriteLoad loadCroppedSpriteRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
+                                 std::vector<uint8_t>& rgba) {
+    rgba.clear();
+    try {
+        if (spriteKind(kind).bytesPerPixel == static_cast<int32_t>(RGBA_BYTES)) {
+            return loadRgbaKindAsRgba(path, kind, sprite, rgba);
+        }
+        // The palette kind: its colours come from its file, which its load reads anyway.
+        sprite = CroppedSprite{};
+        reused().startLoad();
+        return loadPcxRgba(path, sprite, rgba);
+    } catch (const std::bad_alloc&) {
+        rgba.clear();
+        return SpriteLoad::outOfMemory;
+    }
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "filesys/file_layer.hpp"
 #include "sprite/sprite_types.hpp"
@@ -44,3 +45,11 @@ SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprit
 // so that a sprite is listed only when its pixels can be loaded again: outOfMemory otherwise.
 SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
                          CroppedSprite& sprite);
+
+// loadCroppedSprite's pixels as premultiplied RGBA whatever the kind: wd x ht x 4 bytes (red,
+// green, blue, alpha; rows top first), empty for a blank sprite or a failed load. A palette
+// kind's indices go through the palette at the end of its file, or a grey ramp (index i is grey
+// level i) when it has none; index 255 is transparent. The readers print their lines as in the
+// run, but a PCX file that no longer opens gets only the file layer's.
+SpriteLoad loadCroppedSpriteRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
+                                 std::vector<uint8_t>& rgba);
