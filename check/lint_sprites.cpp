@@ -1,5 +1,6 @@
 // The findings about sprite statements: the name as written, how the statement ended, and the
 // pairs of table entries the game cannot tell apart.
+#include <algorithm>
 #include <string>
 
 #include "check/control_lint.hpp"
@@ -10,14 +11,20 @@
 namespace {
 
 const char* kindWord(SpriteSource kind) {
-    return kind == SOURCE_TGA ? "TGA" : "PCX";
+    return spriteKind(kind).keyword;
 }
 
-// The source path under the other kind's extension (both extensions are four bytes).
-std::string otherKindPath(std::string_view path, SpriteSource kind) {
-    std::string other(path.substr(0, path.size() - 4));
-    other += kind == SOURCE_TGA ? ".pcx" : ".tga";
-    return other;
+// The extension a kind's statement adds, in double quotes.
+std::string quotedExtension(SpriteSource kind) {
+    return std::string("\"") + spriteKind(kind).extension + "\"";
+}
+
+// The source path under another kind's extension; `path` ends with its own kind's.
+std::string otherKindPath(std::string_view path, SpriteSource kind, const SpriteKind& other) {
+    const size_t extension = std::string_view(spriteKind(kind).extension).size();
+    std::string changed(path.substr(0, path.size() - std::min(extension, path.size())));
+    changed += other.extension;
+    return changed;
 }
 
 }  // namespace
@@ -47,7 +54,7 @@ void ControlLint::checkSpriteName(const SpriteListing& listing) {
     const size_t dot = base.rfind('.');
     if (dot != std::string_view::npos && dot > 0) {
         report("sprite name " + quoted(name) + " has an extension; " + kindWord(listing.kind) +
-               " adds " + (listing.kind == SOURCE_TGA ? "\".tga\"" : "\".pcx\"") + " itself");
+               " adds " + quotedExtension(listing.kind) + " itself");
     }
 }
 
@@ -65,14 +72,17 @@ void ControlLint::checkSpriteOutcome(const SpriteListing& listing) {
             report("sprite " + name + " skipped: no Dest folder is set");
             break;
         case SpriteOutcome::missing: {
-            const std::string other = otherKindPath(listing.path, listing.kind);
-            if (fileExistsOnDisk(other.c_str())) {
-                report(quoted(listing.path) + " does not exist, but " + quoted(other) +
-                       " does; list it with " +
-                       kindWord(listing.kind == SOURCE_TGA ? SOURCE_PCX : SOURCE_TGA));
-            } else {
-                report("sprite source " + quoted(listing.path) + " does not exist");
+            // The first other kind whose file is there is the one meant.
+            for (const SpriteKind& other : SPRITE_KINDS) {
+                if (&other == &spriteKind(listing.kind)) continue;
+                const std::string path = otherKindPath(listing.path, listing.kind, other);
+                if (fileExistsOnDisk(path.c_str())) {
+                    report(quoted(listing.path) + " does not exist, but " + quoted(path) +
+                           " does; list it with " + other.keyword);
+                    return;
+                }
             }
+            report("sprite source " + quoted(listing.path) + " does not exist");
             break;
         }
         case SpriteOutcome::notLoaded: {

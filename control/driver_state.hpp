@@ -38,7 +38,7 @@ struct SpriteGeometry {
 struct SpriteTables {
     std::vector<SpriteRecord> spriteTable;
     std::vector<SpriteName> spriteNames;  // at most 78 characters, 0-terminated in the slot
-    std::vector<int32_t> spriteSource;    // SOURCE_PCX or SOURCE_TGA
+    std::vector<int32_t> spriteSource;    // a SpriteSource
     // The path each sprite was loaded from, so the pixel pass reloads the same file whatever
     // Source said later and however its name was shortened.
     std::vector<std::string> spritePath;

@@ -9,7 +9,6 @@
 #include "filesys/disk_read.hpp"
 #include "filesys/hash.hpp"
 #include "source/sprite_loading.hpp"
-#include "sprite/crop.hpp"
 #include "sprite/hotspot.hpp"
 
 namespace {
@@ -50,7 +49,7 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
         return SpriteOutcome::noDest;
     }
     // No separator goes between them: the source directory ends with its own.
-    path = state.srcDir + name + (kind == SOURCE_TGA ? ".tga" : ".pcx");
+    path = state.srcDir + name + spriteKind(kind).extension;
     // A missing source is a prerequisite too: when it appears, the output must be made again.
     state.filesRead.push_back(path);
     const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
@@ -82,18 +81,20 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
     if (sprite.wd == 0) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
 
-    // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
-    // padded sides while the table keeps the cropped ones. PCX sprites are never padded.
+    // The game pads the sprites of some kinds (TGA) to power-of-two sides itself, so their
+    // hotspot is placed on the padded sides while the table keeps the cropped ones. The others
+    // (PCX) are never padded.
     int32_t sideW = record.wd;
     int32_t sideH = record.ht;
-    if (kind == SOURCE_TGA && state.padding != 0) {
+    if (spriteKind(kind).paddingRoundsSides && state.padding != 0) {
         sideW = nextPowerOfTwo(record.wd);
         sideH = nextPowerOfTwo(record.ht);
     }
     placeHotspot(record, state.hotspotMethod, sprite.width, sprite.height, sideW, sideH,
-                 wrappingDifference(cropLeft, state.hotX), wrappingDifference(cropTop, state.hotY));
+                 wrappingDifference(sprite.left, state.hotX),
+                 wrappingDifference(sprite.top, state.hotY));
 
-    tables.spriteGeometry[slot] = {sprite.width, sprite.height, cropLeft, cropTop};
+    tables.spriteGeometry[slot] = {sprite.width, sprite.height, sprite.left, sprite.top};
     tables.spritePath[slot] = std::move(path);
     state.spriteCount += 1;
     registerSpriteId(state, slot);

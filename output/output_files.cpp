@@ -14,10 +14,6 @@ namespace {
 
 PixelPassHook pixelPassHook = nullptr;
 
-// The blank pixel of each kind: an all-zero RGBA pixel, or the transparent palette index.
-constexpr uint8_t BLANK_TGA_BYTE = 0;
-constexpr uint8_t BLANK_PCX_BYTE = 255;
-
 constexpr size_t BINARY_COUNT_BYTES = 4;
 constexpr size_t BINARY_ENTRY_BYTES = 32;
 
@@ -61,7 +57,7 @@ bool appendPixelBlocks(const DriverState& state, const std::string& outPath, Out
         const std::string& path = tables.spritePath[i];
         const uint64_t blockSize = static_cast<uint64_t>(record.wd) *
                                    static_cast<uint64_t>(record.ht) *
-                                   static_cast<uint64_t>(bytesPerPixel(kind));
+                                   static_cast<uint64_t>(spriteKind(kind).bytesPerPixel);
         if (pixelPassHook != nullptr) pixelPassHook(i, path);
         CroppedSprite sprite;
         const SpriteLoad load = loadCroppedSprite(path, kind, sprite);
@@ -73,8 +69,7 @@ bool appendPixelBlocks(const DriverState& state, const std::string& outPath, Out
         if (load != SpriteLoad::loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
             std::printf("Warning, %s changed since it was listed, writing blank pixels.\n",
                         path.c_str());
-            const uint8_t blank = kind == SOURCE_TGA ? BLANK_TGA_BYTE : BLANK_PCX_BYTE;
-            if (!sink.appendRepeated(blank, blockSize)) return false;
+            if (!sink.appendRepeated(spriteKind(kind).blankByte, blockSize)) return false;
         } else if (sprite.pixels && blockSize > 0) {
             if (!sink.append(std::span<const uint8_t>(sprite.pixels, blockSize))) {
                 return false;

@@ -58,7 +58,7 @@ SpriteView buildSpriteView(const DriverState& state) {
         if (view.form != OutputForm::Info) {
             const uint64_t length = static_cast<uint64_t>(std::max(entry.wd, 0)) *
                                     static_cast<uint64_t>(std::max(entry.ht, 0)) *
-                                    static_cast<uint64_t>(viewBytesPerPixel(entry.kind));
+                                    static_cast<uint64_t>(spriteKind(entry.kind).bytesPerPixel);
             entry.block = BlockPlace{offset, length};
             offset += length;
         }

@@ -67,7 +67,7 @@ std::string hexLiteral(uint32_t value) {
 std::string recordLine(const SpriteViewEntry& entry) {
     const BlockPlace block = entry.block.value_or(BlockPlace{});
     std::string line = "    {" + hexLiteral(entry.hid) + ", ";
-    line += entry.kind == SOURCE_TGA ? "1u, " : "0u, ";
+    line += std::to_string(spriteKindIndex(entry.kind)) + "u, ";
     line += std::to_string(block.offset) + "u, " + std::to_string(block.length) + "u";
     for (const int32_t value :
          {entry.wd, entry.ht, entry.hx, entry.hy, entry.method, entry.padding}) {
@@ -98,7 +98,7 @@ std::string buildHeader(const SpriteView& view, std::string_view prefix) {
     const std::string count = std::to_string(view.sprites.size());
     out += "#define " + p + "COUNT " + count + "\n";
     out += "#define " + p + "KINDS \"";
-    for (const SpriteViewEntry& entry : view.sprites) out += entry.kind == SOURCE_TGA ? 'T' : 'P';
+    for (const SpriteViewEntry& entry : view.sprites) out += spriteKind(entry.kind).headerLetter;
     out += "\"\n";
     out += "#define " + p + "FINGERPRINT " + fingerprintText(view.fingerprint) + "ULL\n\n";
 

@@ -63,7 +63,7 @@ void appendEntry(std::string& out, size_t index, const SpriteViewEntry& entry) {
     line.text("name_hex", hexBytes(entry.name));
     line.unsignedNumber("hid", entry.hid);
     line.number("hid_signed", static_cast<int32_t>(entry.hid));
-    line.text("kind", entry.kind == SOURCE_TGA ? "tga" : "pcx");
+    line.text("kind", spriteKind(entry.kind).manifestName);
     line.text("source", entry.source);
     line.number("source_width", entry.sourceWidth);
     line.number("source_height", entry.sourceHeight);
@@ -75,7 +75,7 @@ void appendEntry(std::string& out, size_t index, const SpriteViewEntry& entry) {
     line.number("padding", entry.padding);
     line.number("hx", entry.hx);
     line.number("hy", entry.hy);
-    line.number("bytes_per_pixel", viewBytesPerPixel(entry.kind));
+    line.number("bytes_per_pixel", spriteKind(entry.kind).bytesPerPixel);
     if (entry.block) {
         line.unsignedNumber("offset", entry.block->offset);
         line.unsignedNumber("length", entry.block->length);

@@ -7,7 +7,7 @@
 #include "sidecar/digit_font.hpp"
 #include "sidecar/png_encode.hpp"
 #include "sidecar/preview_layout.hpp"
-#include "sidecar/sprite_pixels.hpp"
+#include "source/sprite_loading.hpp"
 
 namespace {
 
@@ -70,8 +70,19 @@ void drawCheckerboard(BandCanvas& canvas, const CellLayout& cell) {
     }
 }
 
+// The entry's pixels loaded and cropped again as the run did, or empty when it is blank, its
+// source no longer loads, or it no longer crops to the entry's sides.
+std::vector<uint8_t> entryRgba(const SpriteViewEntry& entry) {
+    if (entry.wd < 1 || entry.ht < 1) return {};
+    CroppedSprite sprite;
+    std::vector<uint8_t> rgba;
+    const SpriteLoad load = loadCroppedSpriteRgba(entry.source, entry.kind, sprite, rgba);
+    if (load != SpriteLoad::loaded || sprite.wd != entry.wd || sprite.ht != entry.ht) return {};
+    return rgba;
+}
+
 void drawSprite(BandCanvas& canvas, const CellLayout& cell, const SpriteViewEntry& entry) {
-    const std::vector<uint8_t> rgba = loadEntryRgba(entry);
+    const std::vector<uint8_t> rgba = entryRgba(entry);
     if (rgba.empty()) return;
     const int64_t z = cell.zoom;
     for (int64_t py = 0; py < entry.ht; ++py) {

@@ -37,5 +37,5 @@ struct PreviewResult {
     std::vector<uint8_t> png;
 };
 
-// Reloads every entry's source (sprite_pixels.hpp) and draws the sheet. Never throws.
+// Reloads every entry's source, cropped as the run cropped it, and draws the sheet. Never throws.
 PreviewResult previewPng(const SpriteView& view);

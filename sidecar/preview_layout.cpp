@@ -20,7 +20,7 @@ int64_t paddedSide(int32_t side) {
 // Lays out one cell at (0, 0); the caller moves it to its place.
 CellLayout layoutCell(const SpriteViewEntry& entry, size_t index) {
     CellLayout cell;
-    cell.outlined = entry.kind == SOURCE_TGA && entry.padding != 0;
+    cell.outlined = spriteKind(entry.kind).paddingRoundsSides && entry.padding != 0;
     cell.boxWidth = cell.outlined ? paddedSide(entry.wd) : std::max(entry.wd, 0);
     cell.boxHeight = cell.outlined ? paddedSide(entry.ht) : std::max(entry.ht, 0);
     cell.zoom = previewZoom(cell.boxWidth, cell.boxHeight);

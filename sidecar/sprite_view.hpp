@@ -25,7 +25,7 @@ struct BlockPlace {
 struct SpriteViewEntry {
     std::string name;  // the stored name's bytes (at most 78), any byte values
     uint32_t hid = 0;
-    int32_t kind = SOURCE_TGA;  // SOURCE_TGA or SOURCE_PCX
+    int32_t kind = SOURCE_TGA;  // a SpriteSource
     std::string source;         // the path the pixel pass reads
     int32_t sourceWidth = 0;
     int32_t sourceHeight = 0;
@@ -47,8 +47,3 @@ struct SpriteView {
     uint64_t fingerprint = 0;  // FNV-1a 64 of the output's table bytes (fingerprint.hpp)
     std::vector<SpriteViewEntry> sprites;
 };
-
-// Bytes a pixel of an entry's block: 4 (premultiplied RGBA) for TGA, 1 palette index for PCX.
-constexpr int32_t viewBytesPerPixel(int32_t kind) {
-    return kind == SOURCE_TGA ? 4 : 1;
-}

@@ -1,10 +1,14 @@
 #include "source/sprite_loading.hpp"
 
 #include <cstring>
+#include <new>
+#include <optional>
 #include <span>
 
 #include "filesys/disk_read.hpp"
+#include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
+#include "image/pcx_palette.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
 #include "sprite/crop.hpp"
@@ -13,6 +17,7 @@ namespace {
 
 constexpr uint8_t TRANSPARENT_INDEX = 255;
 constexpr size_t TGA_PIXEL_BYTES = 4;
+constexpr size_t RGBA_BYTES = 4;
 
 // What the listing reads of a TGA file at first: most sprites whole, and enough of any other
 // to know from its header whether the rest is needed.
@@ -45,19 +50,31 @@ ReusedBlocks& reused() {
     return blocks;
 }
 
-// The crop offsets as cropping the decoded picture leaves them.
-void setCropOffsets(const TgaBox& box) {
+// Where a box stands in for the cropper, it leaves the process-wide offsets as cropping the
+// decoded picture would, and the sprite's own with them.
+void setCropOffsets(int32_t top, int32_t bottom, int32_t left, int32_t right,
+                    CroppedSprite& sprite) {
+    cropTop = top;
+    cropBottom = bottom;
+    cropLeft = left;
+    cropRight = right;
+    sprite.left = left;
+    sprite.top = top;
+}
+
+void setCropOffsets(const TgaBox& box, CroppedSprite& sprite) {
     if (box.blank) {
-        cropTop = box.height;
-        cropBottom = 0;
-        cropLeft = box.width;
-        cropRight = 0;
+        setCropOffsets(box.height, 0, box.width, 0, sprite);
         return;
     }
-    cropTop = box.top;
-    cropBottom = box.height - 1 - box.top;  // the row in the bottom-row-first picture
-    cropLeft = box.left;
-    cropRight = box.right;
+    // The bottom offset is a row of the bottom-row-first picture.
+    setCropOffsets(box.top, box.height - 1 - box.top, box.left, box.right, sprite);
+}
+
+// The sprite's offsets once the cropper itself has run.
+void takeCropperOffsets(CroppedSprite& sprite) {
+    sprite.left = cropLeft;
+    sprite.top = cropTop;
 }
 
 // The memory the picture of width x height pixels of `pixelBytes` would take, asked for and
@@ -76,6 +93,7 @@ SpriteLoad loadTgaGeneric(std::span<const uint8_t> bytes, bool withPixels, Cropp
     sprite.owned = cropRgba(picture.get(), sprite.width, sprite.height, &sprite.wd, &sprite.ht);
     // No block although the crop found visible pixels: the allocation failed.
     if (!sprite.owned && cropLeft <= cropRight) return SpriteLoad::outOfMemory;
+    takeCropperOffsets(sprite);
     if (withPixels) sprite.pixels = sprite.owned.get();
     return SpriteLoad::loaded;
 }
@@ -112,7 +130,7 @@ uint8_t* croppedBlock(const TgaBox& box) {
 
 // The sprite as the box and, when given, its cropped pixels make it.
 void takeTgaBox(const TgaBox& box, const uint8_t* pixels, CroppedSprite& sprite) {
-    setCropOffsets(box);
+    setCropOffsets(box, sprite);
     sprite.width = box.width;
     sprite.height = box.height;
     if (box.blank) return;
@@ -158,35 +176,26 @@ SpriteLoad loadPcxBoxOnly(const std::string& path, CroppedSprite& sprite) {
     const SpriteLoad affordable = pictureAffordable(sprite.width, sprite.height, 1);
     if (affordable != SpriteLoad::loaded) return affordable;
     if (box.empty()) {  // as cropping a blank picture leaves the offsets
-        cropTop = sprite.height;
-        cropBottom = 0;
-        cropLeft = sprite.width;
-        cropRight = 0;
+        setCropOffsets(sprite.height, 0, sprite.width, 0, sprite);
         return SpriteLoad::loaded;
     }
-    cropTop = static_cast<int32_t>(box.top);
-    cropBottom = static_cast<int32_t>(box.bottom);
-    cropLeft = static_cast<int32_t>(box.left);
-    cropRight = static_cast<int32_t>(box.right);
+    setCropOffsets(static_cast<int32_t>(box.top), static_cast<int32_t>(box.bottom),
+                   static_cast<int32_t>(box.left), static_cast<int32_t>(box.right), sprite);
     sprite.wd = cropRight - cropLeft + 1;
     sprite.ht = cropBottom - cropTop + 1;
     return SpriteLoad::loaded;
 }
 
-SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
-    if (!withPixels) return loadPcxBoxOnly(path, sprite);
-    ReusedBlocks& blocks = reused();
-    const uint8_t* picture =
-        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
-    if (picture == nullptr) return pcxFailure();
-    if (!findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX)) {
-        return SpriteLoad::loaded;
-    }
+// Crops a decoded PCX picture of the sprite's sides into the reused block.
+SpriteLoad cropPcxPicture(const uint8_t* picture, CroppedSprite& sprite) {
+    const bool visible = findCropIndexed(picture, sprite.width, sprite.height, TRANSPARENT_INDEX);
+    takeCropperOffsets(sprite);
+    if (!visible) return SpriteLoad::loaded;
     const int32_t wd = cropRight - cropLeft + 1;
     const int32_t ht = cropBottom - cropTop + 1;
     const size_t stride = static_cast<size_t>(sprite.width);
     const size_t outStride = static_cast<size_t>(wd);
-    uint8_t* out = blocks.cropped.reserve(outStride * static_cast<size_t>(ht));
+    uint8_t* out = reused().cropped.reserve(outStride * static_cast<size_t>(ht));
     if (out == nullptr) return SpriteLoad::outOfMemory;
     const uint8_t* src =
         picture + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
@@ -196,6 +205,55 @@ SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite
     sprite.pixels = out;
     sprite.wd = wd;
     sprite.ht = ht;
+    return SpriteLoad::loaded;
+}
+
+SpriteLoad loadPcxSprite(const std::string& path, bool withPixels, CroppedSprite& sprite) {
+    if (!withPixels) return loadPcxBoxOnly(path, sprite);
+    ReusedBlocks& blocks = reused();
+    const uint8_t* picture =
+        loadPcxReusing(path.c_str(), blocks.file, blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return pcxFailure();
+    return cropPcxPicture(picture, sprite);
+}
+
+// The PCX sprite's cropped indices through the palette at the end of the same file's bytes.
+// Unlike the sprite statements' load, a file that no longer opens gets only the file layer's
+// own lines: what asks for colours reports nothing of its own.
+SpriteLoad loadPcxRgba(const std::string& path, CroppedSprite& sprite, std::vector<uint8_t>& rgba) {
+    ReusedBlocks& blocks = reused();
+    std::span<const uint8_t> file;
+    const int32_t loaded = fileLoad(path.c_str(), blocks.file, file);
+    if (loaded < 1 || file.empty()) return pcxFailure();
+    const uint8_t* picture =
+        decodePcxReusing(file, path.c_str(), blocks.picture, &sprite.width, &sprite.height);
+    if (picture == nullptr) return pcxFailure();
+    const SpriteLoad cropped = cropPcxPicture(picture, sprite);
+    if (cropped != SpriteLoad::loaded || sprite.pixels == nullptr) return cropped;
+
+    const std::optional<PcxPalette> palette = readPcxPalette(file);
+    const size_t count = static_cast<size_t>(sprite.wd) * static_cast<size_t>(sprite.ht);
+    rgba.assign(count * RGBA_BYTES, 0);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t index = sprite.pixels[i];
+        if (index == TRANSPARENT_INDEX) continue;
+        // Without a palette, index i is grey level i.
+        for (size_t c = 0; c < 3; ++c) {
+            rgba[i * RGBA_BYTES + c] = palette ? (*palette)[size_t{index} * 3 + c] : index;
+        }
+        rgba[i * RGBA_BYTES + 3] = 255;
+    }
+    return SpriteLoad::loaded;
+}
+
+// A kind whose cropped pixels are RGBA already.
+SpriteLoad loadRgbaKindAsRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
+                              std::vector<uint8_t>& rgba) {
+    const SpriteLoad load = loadCroppedSprite(path, kind, sprite);
+    if (load != SpriteLoad::loaded || sprite.pixels == nullptr) return load;
+    const size_t bytes =
+        static_cast<size_t>(sprite.wd) * static_cast<size_t>(sprite.ht) * RGBA_BYTES;
+    rgba.assign(sprite.pixels, sprite.pixels + bytes);
     return SpriteLoad::loaded;
 }
 
@@ -217,4 +275,21 @@ SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprit
 SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk,
                          CroppedSprite& sprite) {
     return loadSprite(path, kind, Lookup{true, onDisk}, false, sprite);
+}
+
+SpriteLoad loadCroppedSpriteRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
+                                 std::vector<uint8_t>& rgba) {
+    rgba.clear();
+    try {
+        if (spriteKind(kind).bytesPerPixel == static_cast<int32_t>(RGBA_BYTES)) {
+            return loadRgbaKindAsRgba(path, kind, sprite, rgba);
+        }
+        // The palette kind: its colours come from its file, which its load reads anyway.
+        sprite = CroppedSprite{};
+        reused().startLoad();
+        return loadPcxRgba(path, sprite, rgba);
+    } catch (const std::bad_alloc&) {
+        rgba.clear();
+        return SpriteLoad::outOfMemory;
+    }
 }

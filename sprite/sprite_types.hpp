@@ -2,6 +2,8 @@
 // They live here, low in the layout, so that no folder below the driver needs a driver header.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 enum HotspotMethod : int32_t {
@@ -13,10 +15,46 @@ enum HotspotMethod : int32_t {
     HS_HOTXY = 5,
 };
 
+// The spelled names of the hotspot methods, as the control file, the info file and the single
+// sprite file's text header write them. Indexed by HotspotMethod.
+inline constexpr std::array<const char*, 6> hotspotMethodNames = {
+    "Middle", "UpLeft", "UpRight", "DownLeft", "DownRight", "HotXY",
+};
+
+// A sprite's kind is also its code in the C header and the loader.
 enum SpriteSource : int32_t {
     SOURCE_PCX = 0,
     SOURCE_TGA = 1,
 };
+
+// Everything about a kind that a rule outside its reader depends on: a rule reads the kind's
+// row instead of testing which kind it is.
+struct SpriteKind {
+    const char* keyword;       // the control-file statement, also the lint's word for the kind
+    const char* extension;     // what the statement adds to the sprite's name for its source
+    int32_t bytesPerPixel;     // of the cropped pixels: premultiplied RGBA, or a palette index
+    uint8_t blankByte;         // every byte of a blank pixel
+    char headerLetter;         // its letter in the C header's kinds string (the loader's too)
+    const char* manifestName;  // the manifest's "kind"
+    bool paddingRoundsSides;   // the game pads it to power-of-two sides, so Padding applies
+};
+
+// Indexed by SpriteSource. A palette kind's index 255 is transparent, so it is its blank byte.
+inline constexpr std::array<SpriteKind, 2> SPRITE_KINDS = {{
+    {"PCX", ".pcx", 1, 255, 'P', "pcx", false},
+    {"TGA", ".tga", 4, 0, 'T', "tga", true},
+}};
+
+// The row of `kind`; a value that names no kind reads the first row, so no lookup leaves the
+// table.
+constexpr size_t spriteKindIndex(int32_t kind) {
+    return kind >= 0 && static_cast<size_t>(kind) < SPRITE_KINDS.size() ? static_cast<size_t>(kind)
+                                                                        : 0;
+}
+
+constexpr const SpriteKind& spriteKind(int32_t kind) {
+    return SPRITE_KINDS[spriteKindIndex(kind)];
+}
 
 // One sprite's entry. Field order is the record's own; the binary header of the single
 // sprite file writes the method second, so never dump this struct to a file as it stands.
