@@ -11,7 +11,6 @@
 #include "control/field_reads.hpp"
 #include "control/info_reader.hpp"
 #include "output/output_files.hpp"
-#include "control/run_messages.hpp"
 #include "control/statement_kinds.hpp"
 #include "control/statements.hpp"
 #include "filesys/file_layer.hpp"

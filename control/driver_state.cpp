@@ -1,6 +1,8 @@
 #include "control/driver_state.hpp"
 
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 
 namespace {
 
@@ -64,4 +66,12 @@ void resetDriverState() {
     // Emptied, not released: the next run claims its entries afresh from the same room.
     forEachTable(state.tables, [](auto& table) { table.clear(); });
     state.tables.entriesByHid.clear();
+}
+
+void runMessage(const DriverState& state, const char* format, ...) {
+    if (state.lint != nullptr) return;
+    va_list args;
+    va_start(args, format);
+    std::vprintf(format, args);
+    va_end(args);
 }

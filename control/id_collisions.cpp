@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "control/run_messages.hpp"
 #include "control/statements.hpp"
 
 void registerSpriteId(DriverState& state, int32_t slot) {

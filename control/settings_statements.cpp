@@ -4,7 +4,6 @@
 #include "control/console.hpp"
 #include "control/field_reads.hpp"
 #include "control/hotspot_names.hpp"
-#include "control/run_messages.hpp"
 #include "control/statements.hpp"
 #include "scanner/scanner.hpp"
 

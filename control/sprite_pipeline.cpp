@@ -4,7 +4,6 @@
 #include <string>
 
 #include "control/field_reads.hpp"
-#include "control/run_messages.hpp"
 #include "source/sprite_loading.hpp"
 #include "control/statements.hpp"
 #include "filesys/file_layer.hpp"
