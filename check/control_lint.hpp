@@ -15,7 +15,7 @@
 
 #include "control/driver_state.hpp"
 #include "control/lint_sink.hpp"
-#include "control/statement_kinds.hpp"
+#include "control/statements.hpp"
 
 // The diagnostics of a check run, kept compactly: a control text can hold millions of lines of
 // problems, and reporting them must not take many times the text's size. A report on the line

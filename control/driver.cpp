@@ -8,10 +8,8 @@
 #include <string>
 
 #include "control/console.hpp"
-#include "control/field_reads.hpp"
 #include "control/info_reader.hpp"
 #include "output/output_files.hpp"
-#include "control/statement_kinds.hpp"
 #include "control/statements.hpp"
 #include "filesys/file_layer.hpp"
 #include "scanner/scanner.hpp"
