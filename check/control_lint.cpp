@@ -188,7 +188,7 @@ void ControlLint::reportAt(int32_t line, std::string text) {
     diagnostics_.add(line, text);
 }
 
-void ControlLint::runLine(std::string_view line) {
+void ControlLint::runMessage(MessageId /*id*/, std::string_view line) {
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
     if (!line.empty() && line.back() == '.') line.remove_suffix(1);
     runLines_.emplace_back(trimBlanks(line));

@@ -14,6 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "console/console.hpp"
 #include "control/driver_state.hpp"
 #include "control/lint_sink.hpp"
 #include "control/statements.hpp"
@@ -69,8 +70,9 @@ class ControlLint final : public LintSink {
     void hotXYNumbers(const char* xAt, const char* yAt) override;
     void spriteListed(const SpriteListing& listing) override;
 
-    // A line the run printed that is not informational (with or without its line feed).
-    void runLine(std::string_view line);
+    // A message the run printed that is not informational: its id and its line (with or
+    // without its line feed). Its words become a diagnostic of the statement that printed it.
+    void runMessage(MessageId id, std::string_view line);
 
     // The findings about the whole file; call once after the loop.
     void finish();

@@ -10,7 +10,7 @@
 
 #include "check/check.hpp"
 #include "cli/command_line.hpp"
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "output/depfile.hpp"
 #include "control/driver.hpp"
 #include "cli/dump.hpp"
@@ -44,7 +44,7 @@ bool loadControlText(const std::string& name, FileBlock& block, std::string_view
     const int32_t loaded = name == STANDARD_INPUT ? fileLoadStandardInput(block)
                                                   : fileLoadControl(name.c_str(), block);
     if (loaded < 1 || block.data() == nullptr) {
-        std::printf("Couldn't open control file, check path.\n");
+        printMessage(MessageId::controlFileMissing, "Couldn't open control file, check path.\n");
         return false;
     }
     text =
@@ -137,7 +137,7 @@ int runSpritebake(int argc, char** argv) {
     fileGuardStandardStreams();
     fileIgnoreWriteSignals();
     if (argc < 2 || argv[1] == nullptr) {
-        std::printf("Usage: spritebake CONTROL_FILE\n");
+        printMessage(MessageId::usage, "Usage: spritebake CONTROL_FILE\n");
         return STATUS_COMMAND_LINE;
     }
     try {
@@ -146,7 +146,7 @@ int runSpritebake(int argc, char** argv) {
         if (!parsed.error.empty()) return commandLineError(parsed.error);
         return runParsed(parsed.options);
     } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
+        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
         return 1;
     }
 }

@@ -7,7 +7,7 @@
 #include <new>
 #include <string>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/info_reader.hpp"
 #include "output/output_files.hpp"
 #include "control/statements.hpp"
@@ -29,8 +29,8 @@ int32_t nextStatement(TextSpan& span) {
 void runDestStatement(DriverState& state) {
     skipToLetter(state);
     if (!state.destDir.empty()) {
-        runMessage(state, "Warning! on line %d the dest directory is respecified.\n",
-                   state.lineNumber);
+        runMessage(state, MessageId::destRespecified,
+                   "Warning! on line %d the dest directory is respecified.\n", state.lineNumber);
     }
     state.destDir = readWord(state);
 }
@@ -60,7 +60,8 @@ void reportUnexpectedInput(DriverState& state) {
     std::string text = scanValue(state, REST_OF_LINE_FLAGS);
     state.lineNumber += scanLinesCrossed();
     if (state.lint != nullptr) state.lint->unexpectedInput(text);
-    runMessage(state, "Unexpected input, %s, found on line %d.\n", text.c_str(), state.lineNumber);
+    runMessage(state, MessageId::unexpectedInput, "Unexpected input, %s, found on line %d.\n",
+               text.c_str(), state.lineNumber);
 }
 
 void runStatement(DriverState& state, int32_t statement) {
@@ -141,7 +142,7 @@ int runControlTextWithOutput(std::string_view text, const char* controlName) {
         runControlText(text);
         return runOutputStage(driverState(), controlName);
     } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
+        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
         return 1;
     }
 }

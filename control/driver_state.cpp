@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdarg>
-#include <cstdio>
 
 namespace {
 
@@ -68,10 +67,10 @@ void resetDriverState() {
     state.tables.entriesByHid.clear();
 }
 
-void runMessage(const DriverState& state, const char* format, ...) {
+void runMessage(const DriverState& state, MessageId id, const char* format, ...) {
     if (state.lint != nullptr) return;
     va_list args;
     va_start(args, format);
-    std::vprintf(format, args);
+    printMessageList(id, format, args);
     va_end(args);
 }

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "console/console.hpp"
 #include "control/lint_sink.hpp"
 #include "scanner/scanner.hpp"
 #include "sprite/sprite_types.hpp"
@@ -90,5 +91,5 @@ void resetDriverState();
 // The statements' own messages: printed in a run, left to the lint in a check run, which
 // states the same findings in its own words. printf of the message when no lint is listening;
 // nothing otherwise.
-void runMessage(const DriverState& state, const char* format, ...)
-    __attribute__((format(printf, 2, 3)));
+void runMessage(const DriverState& state, MessageId id, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

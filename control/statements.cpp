@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/hotspot_names.hpp"
 #include "filesys/file_layer.hpp"
 #include "filesys/hash.hpp"
@@ -82,8 +82,8 @@ void runPaddingStatement(DriverState& state) {
         state.padding = 0;
     } else {
         accepted = false;
-        runMessage(state, "Pad passed an incorrect parameter, %s, on line %d.\n", text,
-                   state.lineNumber);
+        runMessage(state, MessageId::paddingIncorrect,
+                   "Pad passed an incorrect parameter, %s, on line %d.\n", text, state.lineNumber);
     }
     if (state.lint != nullptr) state.lint->paddingValue(value, accepted);
 }
@@ -94,7 +94,8 @@ void runHotspotStatement(DriverState& state) {
     state.hotspotMethod = hotspotMethodFromName(name.c_str());
     if (state.lint != nullptr) state.lint->hotspotName(name, state.hotspotMethod != -1);
     if (state.hotspotMethod == -1) {
-        runMessage(state, "Undefined hotspot type requested, %s.  Switching to HS_MIDDLE.\n",
+        runMessage(state, MessageId::hotspotUndefined,
+                   "Undefined hotspot type requested, %s.  Switching to HS_MIDDLE.\n",
                    name.c_str());
         state.hotspotMethod = HS_MIDDLE;
     }
@@ -108,7 +109,8 @@ void runHotXYStatement(DriverState& state) {
     state.hotY = scanInt(state.span);
     state.hotspotMethod = HS_HOTXY;
     InformationalLines confirmation;
-    std::printf("Hotspot XY mode enabled, x: %d y: %d \n", state.hotX, state.hotY);
+    printMessage(MessageId::hotXYEnabled, "Hotspot XY mode enabled, x: %d y: %d \n", state.hotX,
+                 state.hotY);
 }
 
 namespace {
@@ -124,8 +126,8 @@ int32_t wrappingDifference(int32_t a, int32_t b) {
 
 void storeName(const DriverState& state, SpriteName& slot, const std::string& name) {
     if (name.size() > STORED_NAME_LENGTH) {
-        runMessage(state, "Truncating name %s as it is longer than %d.\n", name.c_str(),
-                   SPRITE_NAME_SIZE);
+        runMessage(state, MessageId::nameTruncated, "Truncating name %s as it is longer than %d.\n",
+                   name.c_str(), SPRITE_NAME_SIZE);
     }
     slot.fill('\0');
     std::memcpy(slot.data(), name.data(), std::min(name.size(), STORED_NAME_LENGTH));
@@ -135,17 +137,20 @@ void storeName(const DriverState& state, SpriteName& slot, const std::string& na
 SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::string& name,
                          std::string& path) {
     if (state.spriteCount >= MAX_SPRITES) {
-        runMessage(state, "Sprite %s skipped, the sprite table is full (%d sprites).\n",
-                   name.c_str(), MAX_SPRITES);
+        runMessage(state, MessageId::spriteTableFull,
+                   "Sprite %s skipped, the sprite table is full (%d sprites).\n", name.c_str(),
+                   MAX_SPRITES);
         return SpriteOutcome::tableFull;
     }
     if (state.srcDir.empty()) {
-        runMessage(state, "Sprite %s requested before src directory specified.\n", name.c_str());
+        runMessage(state, MessageId::noSourceFolder,
+                   "Sprite %s requested before src directory specified.\n", name.c_str());
         return SpriteOutcome::noSource;
     }
     // The destination is not part of the source path, but a sprite still needs one.
     if (state.destDir.empty()) {
-        runMessage(state, "Sprite %s requested before dest directory specified.\n", name.c_str());
+        runMessage(state, MessageId::noDestFolder,
+                   "Sprite %s requested before dest directory specified.\n", name.c_str());
         return SpriteOutcome::noDest;
     }
     // No separator goes between them: the source directory ends with its own.
@@ -154,7 +159,8 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     state.filesRead.push_back(path);
     const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
     if (onDisk == DiskEntry::missing) {
-        runMessage(state, "Couldn't open sprite source %s, skipping.\n", path.c_str());
+        runMessage(state, MessageId::spriteSourceMissing,
+                   "Couldn't open sprite source %s, skipping.\n", path.c_str());
         return SpriteOutcome::missing;
     }
 
@@ -171,7 +177,8 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     // A sprite whose pixels could not be loaded again for lack of memory is refused here, as a
     // failed picture allocation always refused it.
     if (loadSpriteBox(path, kind, onDisk, sprite) != SpriteLoad::loaded) {
-        runMessage(state, "Warning, couldn't load %s, skipping.\n", path.c_str());
+        runMessage(state, MessageId::spriteNotLoaded, "Warning, couldn't load %s, skipping.\n",
+                   path.c_str());
         return SpriteOutcome::notLoaded;
     }
     record.wd = sprite.wd;
@@ -179,7 +186,10 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     record.padding = state.padding;
     record.hotspotMethod = state.hotspotMethod;
     // A blank sprite stays in the table with a 0 x 0 size and contributes no pixels.
-    if (sprite.wd == 0) runMessage(state, "WARNING!  Sprite %s is blank.\n", storedName.data());
+    if (sprite.wd == 0) {
+        runMessage(state, MessageId::spriteBlank, "WARNING!  Sprite %s is blank.\n",
+                   storedName.data());
+    }
 
     // The game pads TGA sprites to power-of-two sides itself, so their hotspot is placed on the
     // padded sides while the table keeps the cropped ones. PCX sprites are never padded.
@@ -241,7 +251,7 @@ void registerSpriteId(DriverState& state, int32_t slot) {
         }
     }
     if (firstOther != nullptr) {
-        runMessage(state,
+        runMessage(state, MessageId::sameHid,
                    "Warning, sprites %s and %s have the same hid %d; the game cannot tell them "
                    "apart.\n",
                    firstOther, name, static_cast<int32_t>(hid));

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <optional>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "output/output_sink.hpp"
 #include "output/sprite_view_builder.hpp"
 #include "sidecar/c_header.hpp"
@@ -16,7 +16,8 @@ namespace {
 bool writeText(const std::optional<std::string>& text, const std::string& path, const char* what,
                bool keepIfSame) {
     if (!text) {
-        std::printf("Couldn't open %s to write the %s.\n", path.c_str(), what);
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the %s.\n",
+                     path.c_str(), what);
         return false;
     }
     return writeSideFile(path, *text, what, keepIfSame);
@@ -27,16 +28,18 @@ bool writePreview(const SpriteView& view, const std::string& path, bool keepIfSa
     {
         // The preview loads every source again; what the readers say about them was said
         // already while the sprites were listed.
-        consoleSetLineSink([](std::string_view, bool) {});
+        consoleSetLineSink([](MessageId, std::string_view, bool) {});
         preview = previewPng(view);
         consoleSetLineSink({});
     }
     if (preview.status == PreviewStatus::TooLarge) {
-        std::printf("Preview %s not written: the sheet would be too large.\n", path.c_str());
+        printMessage(MessageId::previewTooLarge,
+                     "Preview %s not written: the sheet would be too large.\n", path.c_str());
         return false;
     }
     if (preview.status != PreviewStatus::Written) {
-        std::printf("Couldn't open %s to write the preview.\n", path.c_str());
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the preview.\n",
+                     path.c_str());
         return false;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(preview.png.data()),
@@ -50,7 +53,8 @@ bool writeSideFile(const std::string& path, std::string_view bytes, const char* 
                    bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
-        std::printf("Couldn't open %s to write the %s.\n", path.c_str(), what);
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the %s.\n",
+                     path.c_str(), what);
         return false;
     }
     sink.appendText(bytes);
