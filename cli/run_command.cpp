@@ -11,7 +11,6 @@
 #include "check/check.hpp"
 #include "cli/command_line.hpp"
 #include "console/console.hpp"
-#include "output/depfile.hpp"
 #include "control/driver.hpp"
 #include "cli/dump.hpp"
 #include "output/output_files.hpp"
@@ -81,9 +80,8 @@ int32_t runBake(const CommandLine& options) {
     // dependency file last, naming every file written as a target.
     if (status == 0) {
         std::vector<std::string> targets = {outputPath(state)};
-        if (!writeSideFiles(options, state, targets)) status = 1;
-        if (options.depfile &&
-            !writeDepfile(*options.depfile, targets, prerequisites(options, state))) {
+        if (!writeSideFiles(options.sideFiles, options.headerPrefix, options.ifChanged, state,
+                            targets, prerequisites(options, state))) {
             status = 1;
         }
     }
