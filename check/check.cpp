@@ -5,8 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "console/console.hpp"
 #include "check/control_lint.hpp"
-#include "control/console.hpp"
 #include "control/driver.hpp"
 #include "filesys/file_access.hpp"
 
@@ -20,8 +20,8 @@ constexpr int32_t CHECK_FOUND_PROBLEMS = 3;
 class LintScope {
   public:
     LintScope(DriverState& state, ControlLint& lint) : state_(state) {
-        consoleSetLineSink([&lint](std::string_view line, bool informational) {
-            if (!informational) lint.runLine(line);
+        consoleSetLineSink([&lint](MessageId id, std::string_view line, bool informational) {
+            if (!informational) lint.runMessage(id, line);
         });
         state.lint = &lint;
     }
@@ -78,7 +78,7 @@ int32_t runCheckText(std::string_view text, const std::string& shownName) {
     } catch (const std::bad_alloc&) {
         consoleSetLineSink({});
         driverState().lint = nullptr;
-        std::printf("Out of memory, run stopped.\n");
+        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
         return 1;
     }
 }

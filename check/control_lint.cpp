@@ -3,10 +3,79 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <string>
+#include <vector>
 
-#include "check/lint_words.hpp"
 #include "control/hotspot_names.hpp"
 #include "filesys/disk_read.hpp"
+#include "scanner/scanner.hpp"
+
+namespace {
+
+char foldLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
+}
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+}  // namespace
+
+int32_t editDistanceNoCase(std::string_view a, std::string_view b) {
+    // One row of the classic table at a time.
+    std::vector<int32_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = static_cast<int32_t>(j);
+    for (size_t i = 1; i <= a.size(); ++i) {
+        int32_t diagonal = row[0];
+        row[0] = static_cast<int32_t>(i);
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const int32_t above = row[j];
+            const int32_t change = foldLower(a[i - 1]) == foldLower(b[j - 1]) ? 0 : 1;
+            row[j] = std::min({above + 1, row[j - 1] + 1, diagonal + change});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string_view nearestName(std::string_view word, std::span<const char* const> names) {
+    std::string_view best;
+    int32_t bestDistance = 0;
+    for (const char* name : names) {
+        const std::string_view candidate(name);
+        const int32_t allowed = candidate.size() <= 4 ? 1 : 2;
+        // Words far longer than any name cannot be near one; skip the table for them.
+        if (word.size() > candidate.size() + 2) continue;
+        const int32_t distance = editDistanceNoCase(word, candidate);
+        if (distance > allowed || distance >= static_cast<int32_t>(word.size())) continue;
+        if (best.empty() || distance < bestDistance) {
+            best = candidate;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+std::string_view firstWord(std::string_view text) {
+    const size_t end = text.find_first_of(" \t\r\n");
+    return text.substr(0, end);
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string quoted(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
 
 namespace {
 
@@ -119,7 +188,7 @@ void ControlLint::reportAt(int32_t line, std::string text) {
     diagnostics_.add(line, text);
 }
 
-void ControlLint::runLine(std::string_view line) {
+void ControlLint::runMessage(MessageId /*id*/, std::string_view line) {
     if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
     if (!line.empty() && line.back() == '.') line.remove_suffix(1);
     runLines_.emplace_back(trimBlanks(line));
@@ -303,4 +372,207 @@ void ControlLint::finish() {
     if (binLine_ != 0 && !writeOneFile_.given) {
         reportAt(binLine_, "BIN has no effect without WriteOneFile");
     }
+}
+
+// HotXY takes the next two numbers wherever they stand, so numbers missing from its line are
+// taken from later lines and the words passed over on the way are lost to their statements.
+
+namespace {
+
+// Where scanInt's token starting at `at` ends: a blank, a line end, a comma or a slash.
+const char* endOfNumber(const char* at, const char* end) {
+    while (at < end && *at != ' ' && *at != '\t' && *at != '\r' && *at != '\n' && *at != ',' &&
+           *at != '/') {
+        ++at;
+    }
+    return at;
+}
+
+}  // namespace
+
+// The words of [from, to), the number token at [skipFrom, skipTo) left out, one quoted piece
+// per line with its line number; `from` starts the line after the statement's.
+std::string ControlLint::lostWords(const char* from, const char* to, const char* skipFrom,
+                                   const char* skipTo) {
+    std::string list;
+    const char* lineStart = from;
+    int32_t line = line_ + 1;
+    for (const char* at = from; at <= to; ++at) {
+        if (at != to && *at != '\n') continue;
+        const char* pieceEnd = at;
+        const char* pieceStart = lineStart;
+        std::string piece;
+        if (skipFrom != nullptr && skipFrom >= pieceStart && skipFrom < pieceEnd) {
+            piece = std::string(pieceStart, skipFrom) + " " +
+                    std::string(std::min(skipTo, pieceEnd), pieceEnd);
+        } else {
+            piece.assign(pieceStart, pieceEnd);
+        }
+        const std::string_view words = trimBlanks(piece);
+        if (!words.empty()) {
+            if (!list.empty()) list += ", ";
+            list += quoted(words) + " (line " + std::to_string(line) + ")";
+        }
+        lineStart = at + 1;
+        ++line;
+    }
+    return list;
+}
+
+void ControlLint::checkHotXY(const char* cursor) {
+    const char* end = text_.data() + text_.size();
+    if (xAt_ == nullptr) {
+        report("HotXY has no numbers before the end of the file; X and Y read as 0");
+        return;
+    }
+    const int32_t xLine = lineAt(xAt_);
+    const int32_t yLine = yAt_ != nullptr ? lineAt(yAt_) : 0;
+    if (xLine == line_ && yLine == line_) return;
+
+    std::string text = "HotXY's two numbers are not both on its line: ";
+    if (xLine != line_) text += "X is read from line " + std::to_string(xLine) + ", ";
+    text += yAt_ != nullptr ? "Y is read from line " + std::to_string(yLine)
+                            : std::string("Y reads as 0 at the end of the file");
+
+    // The lost words lie after the HotXY line, up to the last number taken.
+    const char* lineEnd = afterKeyword_;
+    while (lineEnd < end && *lineEnd != '\n') ++lineEnd;
+    const char* lastTaken = yAt_ != nullptr ? yAt_ : cursor;
+    if (lineEnd < lastTaken) {
+        const char* xFrom = xLine != line_ ? xAt_ : nullptr;
+        const std::string lost = lostWords(lineEnd + 1, lastTaken, xFrom, endOfNumber(xAt_, end));
+        if (!lost.empty()) text += "; lost from their statements: " + lost;
+    }
+    report(std::move(text));
+}
+
+// The findings about sprite statements: the name as written, how the statement ended, and the
+// pairs of table entries the game cannot tell apart.
+
+namespace {
+
+const char* kindWord(SpriteSource kind) {
+    return spriteKind(kind).keyword;
+}
+
+// The extension a kind's statement adds, in double quotes.
+std::string quotedExtension(SpriteSource kind) {
+    return std::string("\"") + spriteKind(kind).extension + "\"";
+}
+
+// The source path under another kind's extension; `path` ends with its own kind's.
+std::string otherKindPath(std::string_view path, SpriteSource kind, const SpriteKind& other) {
+    const size_t extension = std::string_view(spriteKind(kind).extension).size();
+    std::string changed(path.substr(0, path.size() - std::min(extension, path.size())));
+    changed += other.extension;
+    return changed;
+}
+
+}  // namespace
+
+void ControlLint::spriteListed(const SpriteListing& listing) {
+    // Any sprite statement uses the folders in force, whatever became of it.
+    source_.usedSince = true;
+    dest_.usedSince = true;
+    if (listing.name.empty()) {
+        report(std::string(kindWord(listing.kind)) + " has no sprite name");
+        return;
+    }
+    checkSpriteName(listing);
+    checkSpriteOutcome(listing);
+    if (listing.outcome == SpriteOutcome::listed) checkListedPairs(listing);
+}
+
+void ControlLint::checkSpriteName(const SpriteListing& listing) {
+    const std::string_view name = listing.name;
+    const size_t separator = name.find_last_of("/\\");
+    if (separator != std::string_view::npos) {
+        report("sprite name " + quoted(name) +
+               " holds a path separator; the folder belongs in Source");
+    }
+    const std::string_view base =
+        separator == std::string_view::npos ? name : name.substr(separator + 1);
+    const size_t dot = base.rfind('.');
+    if (dot != std::string_view::npos && dot > 0) {
+        report("sprite name " + quoted(name) + " has an extension; " + kindWord(listing.kind) +
+               " adds " + quotedExtension(listing.kind) + " itself");
+    }
+}
+
+void ControlLint::checkSpriteOutcome(const SpriteListing& listing) {
+    const std::string name = quoted(listing.name);
+    switch (listing.outcome) {
+        case SpriteOutcome::tableFull:
+            report("sprite " + name + " skipped: more than " + std::to_string(MAX_SPRITES) +
+                   " sprites");
+            break;
+        case SpriteOutcome::noSource:
+            report("sprite " + name + " skipped: no Source folder is set");
+            break;
+        case SpriteOutcome::noDest:
+            report("sprite " + name + " skipped: no Dest folder is set");
+            break;
+        case SpriteOutcome::missing: {
+            // The first other kind whose file is there is the one meant.
+            for (const SpriteKind& other : SPRITE_KINDS) {
+                if (&other == &spriteKind(listing.kind)) continue;
+                const std::string path = otherKindPath(listing.path, listing.kind, other);
+                if (fileExistsOnDisk(path.c_str())) {
+                    report(quoted(listing.path) + " does not exist, but " + quoted(path) +
+                           " does; list it with " + other.keyword);
+                    return;
+                }
+            }
+            report("sprite source " + quoted(listing.path) + " does not exist");
+            break;
+        }
+        case SpriteOutcome::notLoaded: {
+            // The readers' own lines say why; they become the reason here.
+            std::string text =
+                quoted(listing.path) + " does not load as a " + kindWord(listing.kind) + " picture";
+            for (size_t i = 0; i < runLines_.size(); ++i) {
+                text += (i == 0 ? " (" : "; ") + runLines_[i];
+            }
+            if (!runLines_.empty()) text += ")";
+            runLines_.clear();
+            report(std::move(text));
+            break;
+        }
+        case SpriteOutcome::listed:
+            if (listing.blank) {
+                report("sprite " + name + " is blank (no visible pixel); it is kept as 0 x 0");
+            }
+            break;
+    }
+}
+
+void ControlLint::checkListedPairs(const SpriteListing& listing) {
+    const std::string stored = state_.tables.spriteNames[listing.slot].data();
+    if (stored.size() < listing.name.size()) {
+        report("sprite name of " + std::to_string(listing.name.size()) +
+               " characters is stored cut to " + std::to_string(stored.size()) + ": " +
+               quoted(stored));
+    }
+    // A pair is told once, when its later name is first listed.
+    const auto [first, fresh] = firstLineOfName_.try_emplace(stored, line_);
+    if (!fresh) {
+        report("sprite " + quoted(stored) + " is listed again (first on line " +
+               std::to_string(first->second) + ")");
+        return;
+    }
+    const uint32_t hid = state_.tables.spriteTable[listing.slot].hid;
+    std::vector<size_t>& holders = namesByHid_[hid];
+    for (const size_t index : holders) {
+        const ListedName& earlier = distinctNames_[index];
+        const std::string pair = "sprites " + quoted(earlier.name) + " (line " +
+                                 std::to_string(earlier.line) + ") and " + quoted(stored);
+        if (stringsEqualNoCase(earlier.name.c_str(), stored.c_str()) == 1) {
+            report(pair + " differ only in letter case; the game cannot tell them apart");
+        } else {
+            report(pair + " have the same hid " + std::to_string(static_cast<int32_t>(hid)) +
+                   "; the game cannot tell them apart");
+        }
+    }
+    holders.push_back(distinctNames_.size());
+    distinctNames_.push_back(ListedName{stored, line_});
 }

@@ -8,14 +8,16 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "console/console.hpp"
 #include "control/driver_state.hpp"
 #include "control/lint_sink.hpp"
-#include "control/statement_kinds.hpp"
+#include "control/statements.hpp"
 
 // The diagnostics of a check run, kept compactly: a control text can hold millions of lines of
 // problems, and reporting them must not take many times the text's size. A report on the line
@@ -68,8 +70,9 @@ class ControlLint final : public LintSink {
     void hotXYNumbers(const char* xAt, const char* yAt) override;
     void spriteListed(const SpriteListing& listing) override;
 
-    // A line the run printed that is not informational (with or without its line feed).
-    void runLine(std::string_view line);
+    // A message the run printed that is not informational: its id and its line (with or
+    // without its line feed). Its words become a diagnostic of the statement that printed it.
+    void runMessage(MessageId id, std::string_view line);
 
     // The findings about the whole file; call once after the loop.
     void finish();
@@ -140,3 +143,23 @@ class ControlLint final : public LintSink {
     std::vector<ListedName> distinctNames_;
     std::unordered_map<uint32_t, std::vector<size_t>> namesByHid_;  // into distinctNames_
 };
+
+// Word helpers of the control-file lint: the nearest known name to a misspelt word, and the
+// pieces of text a finding quotes.
+
+// The edit distance (insertions, deletions, substitutions) between a and b, ASCII letter case
+// ignored.
+int32_t editDistanceNoCase(std::string_view a, std::string_view b);
+
+// The first of `names` nearest to `word`, when it is near enough to be a likely misspelling
+// (one edit for names of up to four letters, two for longer ones); empty otherwise.
+std::string_view nearestName(std::string_view word, std::span<const char* const> names);
+
+// The text up to the first blank, CR or line feed.
+std::string_view firstWord(std::string_view text);
+
+// `text` without blanks, tabs and CRs at either end.
+std::string_view trimBlanks(std::string_view text);
+
+// `text` in double quotes.
+std::string quoted(std::string_view text);

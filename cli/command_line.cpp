@@ -1,5 +1,6 @@
 #include "cli/command_line.hpp"
 
+#include <algorithm>
 #include <array>
 
 #include "sidecar/c_header.hpp"
@@ -14,12 +15,9 @@ enum class Option {
     check,
     ifChanged,
     directory,
-    depfile,
-    manifest,
-    emitHeader,
     headerPrefix,
-    preview,
     dump,
+    sideFile,  // a row of the table of files beside the output
 };
 
 struct OptionEntry {
@@ -27,9 +25,11 @@ struct OptionEntry {
     char shortName;  // 0: long form only
     bool takesValue;
     Option option;
+    size_t sideFile = 0;  // the row, for Option::sideFile
 };
 
-constexpr std::array<OptionEntry, 13> OPTIONS = {{
+// The options of their own; the files beside the output follow, one for each row of their table.
+constexpr std::array<OptionEntry, 9> OPTIONS = {{
     {"help", 'h', false, Option::help},
     {"version", 0, false, Option::version},
     {"quiet", 'q', false, Option::quiet},
@@ -37,23 +37,32 @@ constexpr std::array<OptionEntry, 13> OPTIONS = {{
     {"check", 0, false, Option::check},
     {"if-changed", 0, false, Option::ifChanged},
     {"directory", 'C', true, Option::directory},
-    {"depfile", 0, true, Option::depfile},
-    {"manifest", 0, true, Option::manifest},
-    {"emit-header", 0, true, Option::emitHeader},
     {"header-prefix", 0, true, Option::headerPrefix},
-    {"preview", 0, true, Option::preview},
     {"dump", 0, true, Option::dump},
 }};
 
+const std::array<OptionEntry, OPTIONS.size() + SIDE_FILE_COUNT>& allOptions() {
+    static const auto all = [] {
+        std::array<OptionEntry, OPTIONS.size() + SIDE_FILE_COUNT> entries{};
+        std::copy(OPTIONS.begin(), OPTIONS.end(), entries.begin());
+        for (size_t row = 0; row < SIDE_FILE_COUNT; ++row) {
+            entries[OPTIONS.size() + row] =
+                OptionEntry{sideFileRows()[row].option, 0, true, Option::sideFile, row};
+        }
+        return entries;
+    }();
+    return all;
+}
+
 const OptionEntry* findLong(std::string_view name) {
-    for (const OptionEntry& entry : OPTIONS) {
+    for (const OptionEntry& entry : allOptions()) {
         if (entry.longName == name) return &entry;
     }
     return nullptr;
 }
 
 const OptionEntry* findShort(char name) {
-    for (const OptionEntry& entry : OPTIONS) {
+    for (const OptionEntry& entry : allOptions()) {
         if (entry.shortName != 0 && entry.shortName == name) return &entry;
     }
     return nullptr;
@@ -69,8 +78,8 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
-void apply(CommandLine& options, Option option, std::string_view value) {
-    switch (option) {
+void apply(CommandLine& options, const OptionEntry& entry, std::string_view value) {
+    switch (entry.option) {
         case Option::help:
             options.help = true;
             break;
@@ -92,20 +101,11 @@ void apply(CommandLine& options, Option option, std::string_view value) {
         case Option::directory:
             options.folders.emplace_back(value);
             break;
-        case Option::depfile:
-            options.depfile = std::string(value);
-            break;
-        case Option::manifest:
-            options.manifest = std::string(value);
-            break;
-        case Option::emitHeader:
-            options.emitHeader = std::string(value);
-            break;
         case Option::headerPrefix:
             options.headerPrefix = std::string(value);
             break;
-        case Option::preview:
-            options.preview = std::string(value);
+        case Option::sideFile:
+            options.sideFiles[entry.sideFile] = std::string(value);
             break;
         case Option::dump:
             options.dump = std::string(value);
@@ -151,17 +151,17 @@ class Reader {
             if (equals != std::string_view::npos) {
                 return "option " + quoted("--" + std::string(name)) + " doesn't allow an argument";
             }
-            apply(options, entry->option, {});
+            apply(options, *entry, {});
             return {};
         }
         if (equals != std::string_view::npos) {
-            apply(options, entry->option, body.substr(equals + 1));
+            apply(options, *entry, body.substr(equals + 1));
             return {};
         }
         if (next_ >= args_.size()) {
             return "option " + quoted("--" + std::string(name)) + " requires an argument";
         }
-        apply(options, entry->option, args_[next_++]);
+        apply(options, *entry, args_[next_++]);
         return {};
     }
 
@@ -170,14 +170,14 @@ class Reader {
             const OptionEntry* entry = findShort(cluster[i]);
             if (entry == nullptr) return "invalid option -- " + quoted(cluster.substr(i, 1));
             if (!entry->takesValue) {
-                apply(options, entry->option, {});
+                apply(options, *entry, {});
                 continue;
             }
             // A value option takes the rest of the cluster, or else the next argument.
             if (i + 1 < cluster.size()) {
-                apply(options, entry->option, cluster.substr(i + 1));
+                apply(options, *entry, cluster.substr(i + 1));
             } else if (next_ < args_.size()) {
-                apply(options, entry->option, args_[next_++]);
+                apply(options, *entry, args_[next_++]);
             } else {
                 return "option requires an argument -- " + quoted(cluster.substr(i, 1));
             }
@@ -191,13 +191,14 @@ class Reader {
 };
 
 // The options that write beside a run's output, which a lint run has no output for.
+// Named in this order: the files in their table's order, --if-changed after the first and
+// the header's prefix after the header.
 std::string checkConflict(const CommandLine& options) {
-    if (options.depfile) return "--depfile";
-    if (options.ifChanged) return "--if-changed";
-    if (options.manifest) return "--manifest";
-    if (options.emitHeader) return "--emit-header";
-    if (options.headerPrefix) return "--header-prefix";
-    if (options.preview) return "--preview";
+    for (size_t row = 0; row < SIDE_FILE_COUNT; ++row) {
+        if (options.sideFiles[row]) return "--" + std::string(sideFileRows()[row].option);
+        if (row == SIDE_DEPFILE && options.ifChanged) return "--if-changed";
+        if (row == SIDE_C_HEADER && options.headerPrefix) return "--header-prefix";
+    }
     return {};
 }
 
@@ -214,7 +215,7 @@ std::string dumpConflict(const CommandLine& options) {
 // of those names a C identifier.
 std::string headerPrefixProblem(const CommandLine& options) {
     if (!options.headerPrefix) return {};
-    if (!options.emitHeader) return "--header-prefix requires --emit-header";
+    if (!options.sideFiles[SIDE_C_HEADER]) return "--header-prefix requires --emit-header";
     if (!isHeaderPrefix(*options.headerPrefix)) {
         return "invalid header prefix " + quoted(*options.headerPrefix) +
                " (ASCII letters, digits and '_', not starting with a digit)";
@@ -246,6 +247,6 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
 
 std::vector<std::string_view> knownLongOptions() {
     std::vector<std::string_view> names;
-    for (const OptionEntry& entry : OPTIONS) names.push_back(entry.longName);
+    for (const OptionEntry& entry : allOptions()) names.push_back(entry.longName);
     return names;
 }

@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "output/side_files.hpp"
+
 struct CommandLine {
     std::optional<std::string> controlFile;  // "-" reads standard input
     std::vector<std::string> folders;        // -C, entered in order, each from the last
@@ -21,11 +23,8 @@ struct CommandLine {
     bool check = false;
     bool ifChanged = false;
     // A value option given twice keeps its last value.
-    std::optional<std::string> depfile;
-    std::optional<std::string> manifest;
-    std::optional<std::string> emitHeader;
+    SideFilePaths sideFiles;                  // --depfile, --manifest, ... by their table's row
     std::optional<std::string> headerPrefix;  // checked: a C identifier prefix
-    std::optional<std::string> preview;
     std::optional<std::string> dump;
 };
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/hotspot_names.hpp"
 #include "filesys/disk_read.hpp"
 #include "spritebake/spritebake.h"

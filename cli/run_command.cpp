@@ -10,9 +10,9 @@
 
 #include "check/check.hpp"
 #include "cli/command_line.hpp"
-#include "cli/dump.hpp"
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/driver.hpp"
+#include "cli/dump.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/process_setup.hpp"
 #include "output/depfile.hpp"
@@ -45,7 +45,7 @@ bool loadControlText(const std::string& name, FileBlock& block, std::string_view
     const int32_t loaded = name == STANDARD_INPUT ? fileLoadStandardInput(block)
                                                   : fileLoadControl(name.c_str(), block);
     if (loaded < 1 || block.data() == nullptr) {
-        std::printf("Couldn't open control file, check path.\n");
+        printMessage(MessageId::controlFileMissing, "Couldn't open control file, check path.\n");
         return false;
     }
     text =
@@ -82,9 +82,8 @@ int32_t runBake(const CommandLine& options) {
     // dependency file last, naming every file written as a target.
     if (status == 0) {
         std::vector<std::string> targets = {outputPath(state)};
-        if (!writeSideFiles(options, state, targets)) status = 1;
-        if (options.depfile &&
-            !writeDepfile(*options.depfile, targets, prerequisites(options, state))) {
+        if (!writeSideFiles(options.sideFiles, options.headerPrefix, options.ifChanged, state,
+                            targets, prerequisites(options, state))) {
             status = 1;
         }
     }
@@ -138,7 +137,7 @@ int runSpritebake(int argc, char** argv) {
     fileGuardStandardStreams();
     fileIgnoreWriteSignals();
     if (argc < 2 || argv[1] == nullptr) {
-        std::printf("Usage: spritebake CONTROL_FILE\n");
+        printMessage(MessageId::usage, "Usage: spritebake CONTROL_FILE\n");
         return STATUS_COMMAND_LINE;
     }
     try {
@@ -147,7 +146,7 @@ int runSpritebake(int argc, char** argv) {
         if (!parsed.error.empty()) return commandLineError(parsed.error);
         return runParsed(parsed.options);
     } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
+        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
         return 1;
     }
 }

@@ -7,11 +7,8 @@
 #include <new>
 #include <string>
 
-#include "control/console.hpp"
-#include "control/field_reads.hpp"
+#include "console/console.hpp"
 #include "control/info_reader.hpp"
-#include "control/run_messages.hpp"
-#include "control/statement_kinds.hpp"
 #include "control/statements.hpp"
 #include "filesys/disk_read.hpp"
 #include "output/output_files.hpp"
@@ -32,8 +29,8 @@ int32_t nextStatement(TextSpan& span) {
 void runDestStatement(DriverState& state) {
     skipToLetter(state);
     if (!state.destDir.empty()) {
-        runMessage(state, "Warning! on line %d the dest directory is respecified.\n",
-                   state.lineNumber);
+        runMessage(state, MessageId::destRespecified,
+                   "Warning! on line %d the dest directory is respecified.\n", state.lineNumber);
     }
     state.destDir = readWord(state);
 }
@@ -63,7 +60,8 @@ void reportUnexpectedInput(DriverState& state) {
     std::string text = scanValue(state, REST_OF_LINE_FLAGS);
     state.lineNumber += scanLinesCrossed();
     if (state.lint != nullptr) state.lint->unexpectedInput(text);
-    runMessage(state, "Unexpected input, %s, found on line %d.\n", text.c_str(), state.lineNumber);
+    runMessage(state, MessageId::unexpectedInput, "Unexpected input, %s, found on line %d.\n",
+               text.c_str(), state.lineNumber);
 }
 
 void runStatement(DriverState& state, int32_t statement) {
@@ -144,7 +142,7 @@ int runControlTextWithOutput(std::string_view text, const char* controlName) {
         runControlText(text);
         return runOutputStage(driverState(), controlName);
     } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
+        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
         return 1;
     }
 }

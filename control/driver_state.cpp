@@ -1,6 +1,7 @@
 #include "control/driver_state.hpp"
 
 #include <algorithm>
+#include <cstdarg>
 
 namespace {
 
@@ -64,4 +65,12 @@ void resetDriverState() {
     // Emptied, not released: the next run claims its entries afresh from the same room.
     forEachTable(state.tables, [](auto& table) { table.clear(); });
     state.tables.entriesByHid.clear();
+}
+
+void runMessage(const DriverState& state, MessageId id, const char* format, ...) {
+    if (state.lint != nullptr) return;
+    va_list args;
+    va_start(args, format);
+    printMessageList(id, format, args);
+    va_end(args);
 }

@@ -13,6 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "console/console.hpp"
 #include "control/lint_sink.hpp"
 #include "scanner/scanner.hpp"
 #include "sprite/sprite_types.hpp"
@@ -86,3 +87,9 @@ void claimSpriteSlot(SpriteTables& tables, int32_t slot);
 
 // Starting values everywhere, tables emptied, no text under the cursor.
 void resetDriverState();
+
+// The statements' own messages: printed in a run, left to the lint in a check run, which
+// states the same findings in its own words. printf of the message when no lint is listening;
+// nothing otherwise.
+void runMessage(const DriverState& state, MessageId id, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <new>
 
+#include "console/console.hpp"
 #include "control/hotspot_names.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
@@ -61,14 +62,16 @@ SpriteSet* getSpriteHeader(const char* path) {
     FileBlock block;
     const int32_t loaded = fileLoad(path, block);
     if (loaded < 1 || block.data() == nullptr) {
-        std::printf("Warning!  Couldn't open sprite header %s for reading.\n", path);
+        printMessage(MessageId::infoHeaderMissing,
+                     "Warning!  Couldn't open sprite header %s for reading.\n", path);
         return nullptr;
     }
     freeSpriteSet(&spriteSet);
     TextSpan span{reinterpret_cast<const char*>(block.data()), loaded};
     const int32_t count = scanInt(span);
     if (!allocateRecords(spriteSet, count)) {
-        std::printf("Couldn't memAlloc for sprite set %s in getSpriteHeader.\n", path);
+        printMessage(MessageId::infoHeaderAlloc,
+                     "Couldn't memAlloc for sprite set %s in getSpriteHeader.\n", path);
         freeSpriteSet(&spriteSet);
         return nullptr;
     }

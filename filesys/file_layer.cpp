@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "filesys/blob_archive.hpp"
+#include "console/console.hpp"
 #include "filesys/internal.hpp"
 #include "filesys/testing.hpp"
 
@@ -51,7 +52,10 @@ int32_t openDiskOrArchive(const char* name, int32_t mode, int32_t permission) {
     }
     if (mode != FILE_MODE_READ) return -1;  // a failed create: the caller reports it
     h = filesys_detail::blobArchiveLookup(name);
-    if (h == -1) printf("fileOpen didn't find %s in game dir. or blob.\n", shown(name));
+    if (h == -1) {
+        printMessage(MessageId::fileNotFound, "fileOpen didn't find %s in game dir. or blob.\n",
+                     shown(name));
+    }
     return h;
 }
 
@@ -68,7 +72,7 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
     }
     int32_t h = openDiskOrArchive(name, FILE_MODE_READ, 0);
     if (h == -1) {
-        printf("fileLoad failed to open %s.\n", shown(name));
+        printMessage(MessageId::fileOpenFailed, "fileLoad failed to open %s.\n", shown(name));
         return 0;
     }
     int32_t size = 0;
@@ -80,14 +84,16 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
 
     uint8_t* dst = buffer;
     if (size < 0) {  // 2^31 bytes or more: refused like a failed allocation
-        printf("loadFile failed to alloc for %s, load skipped.\n", shown(name));
+        printMessage(MessageId::loadAllocFailed, "loadFile failed to alloc for %s, load skipped.\n",
+                     shown(name));
         fileClose(h);
         return 0;
     }
     if (owned != nullptr) {
         *owned = filesys_detail::allocateBlock<uint8_t>(static_cast<size_t>(size));
         if (!*owned) {
-            printf("loadFile failed to alloc for %s, load skipped.\n", shown(name));
+            printMessage(MessageId::loadAllocFailed,
+                         "loadFile failed to alloc for %s, load skipped.\n", shown(name));
             fileClose(h);
             return 0;
         }
@@ -95,12 +101,14 @@ int32_t loadFromStore(const char* name, std::unique_ptr<uint8_t[]>* owned, uint8
     } else if (reused != nullptr) {
         dst = reused->reserve(size > 0 ? static_cast<size_t>(size) : 1);
         if (dst == nullptr) {
-            printf("loadFile failed to alloc for %s, load skipped.\n", shown(name));
+            printMessage(MessageId::loadAllocFailed,
+                         "loadFile failed to alloc for %s, load skipped.\n", shown(name));
             fileClose(h);
             return 0;
         }
     } else if (bufferSize < size) {
-        printf("Buffer passed to fileLoad too small for %s, load skipped.\n", shown(name));
+        printMessage(MessageId::loadBufferTooSmall,
+                     "Buffer passed to fileLoad too small for %s, load skipped.\n", shown(name));
         fileClose(h);
         return 0;
     }
@@ -199,8 +207,10 @@ int32_t fileLoad(const char* name, uint8_t* buffer, int32_t bufferSize) {
     if (initialised) {
         if (const PreloadEntry* entry = filesys_detail::preloadFind(name)) {
             if (bufferSize < entry->size) {
-                printf("fileLoad fails on preloaded file %s because passed in buff too small.\n",
-                       shown(name));
+                printMessage(
+                    MessageId::preloadTooSmall,
+                    "fileLoad fails on preloaded file %s because passed in buff too small.\n",
+                    shown(name));
                 return 0;
             }
             if (entry->size > 0) {
@@ -224,7 +234,8 @@ void fatalError(const char* format, ...) {
         text = local;
         length = strnlen(local, sizeof local - 1);
     }
-    fwrite(text, 1, length, stdout);
+    printMessage(MessageId::fatalError, "%.*s",
+                 static_cast<int>(std::min<size_t>(length, INT32_MAX)), text);
     exit(-1);
 }
 

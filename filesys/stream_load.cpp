@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "filesys/file_access.hpp"
+#include "console/console.hpp"
 #include "filesys/internal.hpp"
 
 namespace {
@@ -46,7 +47,8 @@ int32_t readStream(int fd, const char* shownName, FileBlock& block) {
                     if (n < 0) return -1;
                     if (n == 0) break;
                     chunks.clear();
-                    std::printf("loadFile failed to alloc for %s, load skipped.\n", shownName);
+                    printMessage(MessageId::loadAllocFailed,
+                                 "loadFile failed to alloc for %s, load skipped.\n", shownName);
                     return 0;
                 }
                 const size_t size = std::min({MAX_STREAM - have, LARGEST_CHUNK,
@@ -74,7 +76,8 @@ int32_t readStream(int fd, const char* shownName, FileBlock& block) {
         }
         block.own(std::move(owned));
     } catch (const std::bad_alloc&) {
-        std::printf("loadFile failed to alloc for %s, load skipped.\n", shownName);
+        printMessage(MessageId::loadAllocFailed, "loadFile failed to alloc for %s, load skipped.\n",
+                     shownName);
         return 0;
     }
     return static_cast<int32_t>(have);

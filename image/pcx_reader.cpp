@@ -3,6 +3,7 @@
 #include <new>
 
 #include "filesys/file_access.hpp"
+#include "console/console.hpp"
 #include "image/pcx.hpp"
 
 namespace {
@@ -17,7 +18,8 @@ int32_t readS16(std::span<const uint8_t> file, size_t offset) {
 }
 
 void reportCannotOpen(const char* path) {
-    std::printf("Couldn't open PCX file %s for reading.\n", path != nullptr ? path : "");
+    printMessage(MessageId::pcxOpenFailed, "Couldn't open PCX file %s for reading.\n",
+                 path != nullptr ? path : "");
 }
 
 // The header's sides, stored through width and height; false, with the line printed, when the
@@ -42,10 +44,11 @@ bool readSides(std::span<const uint8_t> file, const char* path, int32_t* width, 
 void reportEnding(PcxDecode ended, const char* path) {
     switch (ended) {
         case PcxDecode::MarkerMissing:
-            std::printf("Warning, byte after frame buffer not 12.\n");
+            printMessage(MessageId::pcxTrailerByte, "Warning, byte after frame buffer not 12.\n");
             break;
         case PcxDecode::CutShort:
-            std::printf("Warning, PCX file %s is cut short.\n", path != nullptr ? path : "");
+            printMessage(MessageId::pcxCutShort, "Warning, PCX file %s is cut short.\n",
+                         path != nullptr ? path : "");
             break;
         case PcxDecode::MarkerFound:
         case PcxDecode::RunPastEnd:

@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "console/console.hpp"
 #include "output/side_files.hpp"
 
 namespace {
@@ -97,8 +98,10 @@ bool writeDepfile(const std::string& path, std::span<const std::string> targets,
     const DepfileText rule = depfileText(targets, prerequisites);
     if (rule.refused) {
         // The byte is printed as it is, a line feed included.
-        std::printf("Couldn't write %s: the path %s holds '%c', which make or ninja cannot read.\n",
-                    path.c_str(), rule.refused->path.c_str(), rule.refused->byte);
+        printMessage(
+            MessageId::depfileUnwritable,
+            "Couldn't write %s: the path %s holds '%c', which make or ninja cannot read.\n",
+            path.c_str(), rule.refused->path.c_str(), rule.refused->byte);
         return false;
     }
     return writeSideFile(path, rule.text, "dependency file");

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <span>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/hotspot_names.hpp"
 #include "output/output_sink.hpp"
 #include "source/sprite_loading.hpp"
@@ -62,13 +62,15 @@ bool appendPixelBlocks(const DriverState& state, const std::string& outPath, Out
         CroppedSprite sprite;
         const SpriteLoad load = loadCroppedSprite(path, kind, sprite);
         if (load == SpriteLoad::outOfMemory) {
-            std::printf("Out of memory for %s, %s not written.\n", path.c_str(), outPath.c_str());
+            printMessage(MessageId::pixelsOutOfMemory, "Out of memory for %s, %s not written.\n",
+                         path.c_str(), outPath.c_str());
             sink.abandon();
             return false;
         }
         if (load != SpriteLoad::loaded || sprite.wd != record.wd || sprite.ht != record.ht) {
-            std::printf("Warning, %s changed since it was listed, writing blank pixels.\n",
-                        path.c_str());
+            printMessage(MessageId::sourceChanged,
+                         "Warning, %s changed since it was listed, writing blank pixels.\n",
+                         path.c_str());
             if (!sink.appendRepeated(spriteKind(kind).blankByte, blockSize)) return false;
         } else if (sprite.pixels && blockSize > 0) {
             if (!sink.append(std::span<const uint8_t>(sprite.pixels, blockSize))) {
@@ -84,7 +86,7 @@ bool finishOutput(OutputSink& sink, const std::string& path, bool keepIfSame) {
     if (!sink.finish(keepIfSame)) return false;
     if (sink.unchanged()) {
         InformationalLines kept;
-        std::printf("Output %s unchanged, kept.\n", path.c_str());
+        printMessage(MessageId::outputUnchanged, "Output %s unchanged, kept.\n", path.c_str());
     }
     return true;
 }
@@ -142,7 +144,8 @@ std::string outputTableBytes(const DriverState& state) {
 bool writeInfoFile(const DriverState& state, const std::string& path, bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
-        std::printf(
+        printMessage(
+            MessageId::infoFileOpenFailed,
             "Couldn't open %s to write the info file.  Info file not written, press key to "
             "continue.\n",
             path.c_str());
@@ -155,7 +158,8 @@ bool writeInfoFile(const DriverState& state, const std::string& path, bool keepI
 bool writeSingleSpriteFile(const DriverState& state, const std::string& path, bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
-        std::printf("Couldn't open %s to write single sprite file.\n", path.c_str());
+        printMessage(MessageId::singleFileOpenFailed,
+                     "Couldn't open %s to write single sprite file.\n", path.c_str());
         return false;
     }
     const bool header =
@@ -173,8 +177,10 @@ int32_t runOutputStage(const DriverState& state, const char* controlPath, bool k
     if (!state.singleFileName.empty()) {
         return writeSingleSpriteFile(state, outputPath(state), keepIfSame) ? 0 : 1;
     }
-    std::printf("Error, file name for single sprite file not specified.\n");
-    std::printf("Config. file %s should have a line that looks like:\n", controlPath);
-    std::printf("WriteOneFile FNAME\n");
+    printMessage(MessageId::noSingleFileName,
+                 "Error, file name for single sprite file not specified.\n");
+    printMessage(MessageId::noSingleFileName,
+                 "Config. file %s should have a line that looks like:\n", controlPath);
+    printMessage(MessageId::noSingleFileName, "WriteOneFile FNAME\n");
     return 1;
 }

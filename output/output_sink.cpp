@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "filesys/file_access.hpp"
+#include "console/console.hpp"
 
 namespace {
 
@@ -87,9 +88,10 @@ void OutputSink::reportFailure() {
     // file can be removed, and only if the folder allows it.
     const bool removed = !inPlace || (removable && fileRemove(path_.c_str()) == 0);
     if (removed) {
-        std::printf("Error while writing %s, incomplete file removed.\n", path_.c_str());
+        printMessage(MessageId::outputWriteRemoved,
+                     "Error while writing %s, incomplete file removed.\n", path_.c_str());
     } else {
-        std::printf("Error while writing %s.\n", path_.c_str());
+        printMessage(MessageId::outputWriteError, "Error while writing %s.\n", path_.c_str());
     }
 }
 
@@ -114,8 +116,9 @@ bool OutputSink::finish(bool keepIfSame) {
         if (result == ReplaceResult::renameRefused) {
             // Every byte was written; only the rename was refused, so nothing was incomplete.
             failed_ = true;
-            std::printf("Couldn't replace %s (%s), previous output kept.\n", path_.c_str(),
-                        std::strerror(file_.renameError()));
+            printMessage(MessageId::outputNotReplaced,
+                         "Couldn't replace %s (%s), previous output kept.\n", path_.c_str(),
+                         std::strerror(file_.renameError()));
             return false;
         }
         if (result == ReplaceResult::failed) failed_ = true;

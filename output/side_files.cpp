@@ -1,9 +1,11 @@
 #include "output/side_files.hpp"
 
+#include <array>
 #include <cstdio>
 #include <optional>
 
-#include "control/console.hpp"
+#include "console/console.hpp"
+#include "output/depfile.hpp"
 #include "output/output_sink.hpp"
 #include "output/sprite_view_builder.hpp"
 #include "sidecar/c_header.hpp"
@@ -16,7 +18,8 @@ namespace {
 bool writeText(const std::optional<std::string>& text, const std::string& path, const char* what,
                bool keepIfSame) {
     if (!text) {
-        std::printf("Couldn't open %s to write the %s.\n", path.c_str(), what);
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the %s.\n",
+                     path.c_str(), what);
         return false;
     }
     return writeSideFile(path, *text, what, keepIfSame);
@@ -27,16 +30,18 @@ bool writePreview(const SpriteView& view, const std::string& path, bool keepIfSa
     {
         // The preview loads every source again; what the readers say about them was said
         // already while the sprites were listed.
-        consoleSetLineSink([](std::string_view, bool) {});
+        consoleSetLineSink([](MessageId, std::string_view, bool) {});
         preview = previewPng(view);
         consoleSetLineSink({});
     }
     if (preview.status == PreviewStatus::TooLarge) {
-        std::printf("Preview %s not written: the sheet would be too large.\n", path.c_str());
+        printMessage(MessageId::previewTooLarge,
+                     "Preview %s not written: the sheet would be too large.\n", path.c_str());
         return false;
     }
     if (preview.status != PreviewStatus::Written) {
-        std::printf("Couldn't open %s to write the preview.\n", path.c_str());
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the preview.\n",
+                     path.c_str());
         return false;
     }
     const std::string_view bytes(reinterpret_cast<const char*>(preview.png.data()),
@@ -44,39 +49,81 @@ bool writePreview(const SpriteView& view, const std::string& path, bool keepIfSa
     return writeSideFile(path, bytes, "preview", keepIfSame);
 }
 
+// The writers of the table's rows. An unchanged header or manifest keeps its time too, so a
+// build does not redo its users.
+bool writeManifest(const std::string& path, const SideFileInputs& inputs) {
+    return writeText(manifestBytes(inputs.view()), path, "manifest",
+                     inputs.keepIfSame);
+}
+
+bool writeCHeader(const std::string& path, const SideFileInputs& inputs) {
+    const std::string prefix = inputs.headerPrefix.value_or(defaultHeaderPrefix(path));
+    return writeText(cHeaderBytes(inputs.view(), prefix), path, "C header",
+                     inputs.keepIfSame);
+}
+
+bool writePreviewFile(const std::string& path, const SideFileInputs& inputs) {
+    return writePreview(inputs.view(), path, inputs.keepIfSame);
+}
+
+// The dependency file names every file written as a target.
+bool writeDependencies(const std::string& path, const SideFileInputs& inputs) {
+    return writeDepfile(path, inputs.targets, inputs.prerequisites);
+}
+
+constexpr std::array<SideFileRow, SIDE_FILE_COUNT> SIDE_FILES = {{
+    {"depfile",
+     "      --depfile=FILE      after a successful run, write the files it read as a\n"
+     "                          Makefile rule for make, ninja and CMake\n",
+     writeDependencies, true},
+    {"manifest", "      --manifest=FILE     write a JSON manifest of the sprites beside the output\n",
+     writeManifest, false},
+    {"emit-header",
+     "      --emit-header=FILE  write a C header of the sprites beside the output\n"
+     "      --header-prefix=WORD\n"
+     "                          begin every name of that header with WORD (default: its\n"
+     "                          file name in upper case, then '_': SPRITES_)\n",
+     writeCHeader, false},
+    {"preview", "      --preview=FILE.png  write a PNG contact sheet of the sprites\n",
+     writePreviewFile, false},
+}};
+
 }  // namespace
+
+const SpriteView& SideFileInputs::view() const {
+    if (!built) built = buildSpriteView(state);
+    return *built;
+}
+
+std::span<const SideFileRow, SIDE_FILE_COUNT> sideFileRows() {
+    return SIDE_FILES;
+}
 
 bool writeSideFile(const std::string& path, std::string_view bytes, const char* what,
                    bool keepIfSame) {
     OutputSink sink;
     if (!sink.open(path)) {
-        std::printf("Couldn't open %s to write the %s.\n", path.c_str(), what);
+        printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the %s.\n",
+                     path.c_str(), what);
         return false;
     }
     sink.appendText(bytes);
     return sink.finish(keepIfSame);
 }
 
-bool writeSideFiles(const CommandLine& options, const DriverState& state,
-                    std::vector<std::string>& written) {
-    if (!options.manifest && !options.emitHeader && !options.preview) return true;
-    const SpriteView view = buildSpriteView(state);
-    // An unchanged header or manifest keeps its time too, so a build does not redo its users.
-    const bool keep = options.ifChanged;
+bool writeSideFiles(const SideFilePaths& paths, const std::optional<std::string>& headerPrefix,
+                    bool keepIfSame, const DriverState& state, std::vector<std::string>& targets,
+                    std::span<const std::string> prerequisites) {
+    const SideFileInputs inputs{state, headerPrefix, keepIfSame, targets, prerequisites, {}};
     bool ok = true;
-    auto note = [&](const std::optional<std::string>& path, bool done) {
-        if (done) written.push_back(*path);
-        ok = ok && done;
-    };
-    if (options.manifest) {
-        note(options.manifest, writeText(manifestBytes(view), *options.manifest, "manifest", keep));
+    for (const bool namingTheOthers : {false, true}) {
+        for (size_t row = 0; row < SIDE_FILE_COUNT; ++row) {
+            const SideFileRow& file = sideFileRows()[row];
+            if (file.namesTheOthers != namingTheOthers || !paths[row]) continue;
+            const bool done = file.write(*paths[row], inputs);
+            if (done && !file.namesTheOthers) targets.push_back(*paths[row]);
+            ok = ok && done;
+        }
     }
-    if (options.emitHeader) {
-        const std::string prefix =
-            options.headerPrefix.value_or(defaultHeaderPrefix(*options.emitHeader));
-        note(options.emitHeader,
-             writeText(cHeaderBytes(view, prefix), *options.emitHeader, "C header", keep));
-    }
-    if (options.preview) note(options.preview, writePreview(view, *options.preview, keep));
     return ok;
 }

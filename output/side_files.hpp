@@ -1,15 +1,60 @@
 // The files a run writes beside its output when the command line asks for them: the manifest,
 // the C header and the preview, then the dependency file. They are written only once the
 // output itself is in place, each whole, so a failed run leaves the previous ones alone.
+//
+// They are one table: each row is the option that names the file, its lines of --help and the
+// writer that builds and writes it. The command line, the help and the run read the table, so
+// a new file beside the output is one row here (and its builder in sidecar/).
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "cli/command_line.hpp"
 #include "control/driver_state.hpp"
+#include "sidecar/sprite_view.hpp"
+
+// The rows of the table, in the order --help lists them.
+enum SideFileIndex : size_t {
+    SIDE_DEPFILE,
+    SIDE_MANIFEST,
+    SIDE_C_HEADER,
+    SIDE_PREVIEW,
+    SIDE_FILE_COUNT,
+};
+
+// The path of each file the command line asks for, by row; empty for one it does not.
+using SideFilePaths = std::array<std::optional<std::string>, SIDE_FILE_COUNT>;
+
+// What the writers need besides their path: the run's state, and the command line's settings.
+struct SideFileInputs {
+    const DriverState& state;
+    const std::optional<std::string>& headerPrefix;  // checked: a C identifier prefix
+    bool keepIfSame = false;                         // --if-changed
+    const std::vector<std::string>& targets;         // the output and each file written before
+    std::span<const std::string> prerequisites;      // the files the run read
+
+    // The plain view of the table, built for the first writer that asks and kept for the rest.
+    const SpriteView& view() const;
+    mutable std::optional<SpriteView> built;
+};
+
+// Writes the row's file at `path`; false, with its line printed, when it failed.
+using SideFileWriter = bool (*)(const std::string& path, const SideFileInputs& inputs);
+
+struct SideFileRow {
+    std::string_view option;  // the long option that takes the file's path
+    std::string_view help;    // its lines of --help, each ending in a line feed
+    SideFileWriter write;
+    bool namesTheOthers;      // written after every other row, as it names what they wrote
+};
+
+// The table, indexed by SideFileIndex.
+std::span<const SideFileRow, SIDE_FILE_COUNT> sideFileRows();
 
 // Writes `bytes` to `path` whole (with keepIfSame, an equal existing file is left as it is).
 // False when it failed; its line has been printed then: "Couldn't open PATH to write the
@@ -17,7 +62,9 @@
 bool writeSideFile(const std::string& path, std::string_view bytes, const char* what,
                    bool keepIfSame = false);
 
-// Writes the manifest, the C header and the preview that `options` asks for, in that order,
-// and adds each path written to `written`. False when any of them failed.
-bool writeSideFiles(const CommandLine& options, const DriverState& state,
-                    std::vector<std::string>& written);
+// Writes every file `paths` asks for: the rows in table order, then those that name the
+// others. Adds each path written to `targets`, except a file naming the others. False when any
+// of them failed.
+bool writeSideFiles(const SideFilePaths& paths, const std::optional<std::string>& headerPrefix,
+                    bool keepIfSame, const DriverState& state, std::vector<std::string>& targets,
+                    std::span<const std::string> prerequisites);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "console/console.hpp"
 #include "scan_state.hpp"
 #include "scanner.hpp"
 
@@ -128,11 +129,13 @@ int32_t skipToMatch(TextSpan& span, int32_t advance, std::initializer_list<const
         const size_t len = strnlen(text, SLOT_SIZE);
         if (len >= SLOT_SIZE) {
             // The scanner stands below the file layer, so it reports and exits by itself.
-            printf("%s passed to skipToMatch is too large.\n", text);
+            printMessage(MessageId::skipTextTooLarge, "%s passed to skipToMatch is too large.\n",
+                         text);
             std::exit(-1);
         }
         if (stored == MAX_MATCH_ENTRIES) {
-            printf("More input strings in skip_to_match detected than allowed for.\n");
+            printMessage(MessageId::skipTooManyInputs,
+                         "More input strings in skip_to_match detected than allowed for.\n");
             return 0;
         }
         std::memcpy(slotText[stored], text, len + 1);

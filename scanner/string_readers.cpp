@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "console/console.hpp"
 #include "scan_state.hpp"
 #include "scanner.hpp"
 
@@ -70,7 +71,8 @@ int32_t scanQuotedString(char* dst, TextSpan& span) {
     if (span.remaining > 0 && *span.cursor == '"') {
         advance(span, 1);
     } else {
-        printf("Missing closing double quote in string definition");
+        printMessage(MessageId::missingClosingQuote,
+                     "Missing closing double quote in string definition");
     }
     return 1;
 }

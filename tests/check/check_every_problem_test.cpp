@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "check/check.hpp"
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

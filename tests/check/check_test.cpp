@@ -11,7 +11,7 @@
 #include <string>
 
 #include "check/check.hpp"
-#include "control/console.hpp"
+#include "console/console.hpp"
 #include "control/driver.hpp"
 #include "tests/support/sprite_builders.hpp"
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "check/lint_words.hpp"
+#include "check/control_lint.hpp"
 
 namespace {
 

@@ -37,11 +37,11 @@ void expectSame(const CommandLine& got, const CommandLine& want) {
     EXPECT_EQ(got.strict, want.strict);
     EXPECT_EQ(got.check, want.check);
     EXPECT_EQ(got.ifChanged, want.ifChanged);
-    EXPECT_EQ(got.depfile, want.depfile);
-    EXPECT_EQ(got.manifest, want.manifest);
-    EXPECT_EQ(got.emitHeader, want.emitHeader);
+    EXPECT_EQ(got.sideFiles[SIDE_DEPFILE], want.sideFiles[SIDE_DEPFILE]);
+    EXPECT_EQ(got.sideFiles[SIDE_MANIFEST], want.sideFiles[SIDE_MANIFEST]);
+    EXPECT_EQ(got.sideFiles[SIDE_C_HEADER], want.sideFiles[SIDE_C_HEADER]);
     EXPECT_EQ(got.headerPrefix, want.headerPrefix);
-    EXPECT_EQ(got.preview, want.preview);
+    EXPECT_EQ(got.sideFiles[SIDE_PREVIEW], want.sideFiles[SIDE_PREVIEW]);
     EXPECT_EQ(got.dump, want.dump);
 }
 
@@ -100,11 +100,11 @@ const ParseCase kCases[] = {
      ""},
     {"DepfileBothForms",
      {"--depfile=a.d", "--depfile", "b.d", "a"},
-     with(control("a"), [](CommandLine& c) { c.depfile = "b.d"; }),
+     with(control("a"), [](CommandLine& c) { c.sideFiles[SIDE_DEPFILE] = "b.d"; }),
      ""},
     {"EmptyValueIsAValue",
      {"--depfile=", "a"},
-     with(control("a"), [](CommandLine& c) { c.depfile = ""; }),
+     with(control("a"), [](CommandLine& c) { c.sideFiles[SIDE_DEPFILE] = ""; }),
      ""},
     {"EveryRunFlag",
      {"--strict", "--quiet", "--if-changed", "a"},
@@ -119,9 +119,9 @@ const ParseCase kCases[] = {
      {"--manifest", "m.json", "--emit-header=h.h", "--preview", "p.png", "a"},
      with(control("a"),
           [](CommandLine& c) {
-              c.manifest = "m.json";
-              c.emitHeader = "h.h";
-              c.preview = "p.png";
+              c.sideFiles[SIDE_MANIFEST] = "m.json";
+              c.sideFiles[SIDE_C_HEADER] = "h.h";
+              c.sideFiles[SIDE_PREVIEW] = "p.png";
           }),
      ""},
     {"CheckWithQuietAndStrict",
@@ -149,7 +149,7 @@ const ParseCase kCases[] = {
      {"--emit-header=lvl.h", "--header-prefix", "Level_1", "a"},
      with(control("a"),
           [](CommandLine& c) {
-              c.emitHeader = "lvl.h";
+              c.sideFiles[SIDE_C_HEADER] = "lvl.h";
               c.headerPrefix = "Level_1";
           }),
      ""},
@@ -157,7 +157,7 @@ const ParseCase kCases[] = {
      {"--header-prefix=_", "--emit-header=h", "a"},
      with(control("a"),
           [](CommandLine& c) {
-              c.emitHeader = "h";
+              c.sideFiles[SIDE_C_HEADER] = "h";
               c.headerPrefix = "_";
           }),
      ""},
@@ -171,7 +171,7 @@ const ParseCase kCases[] = {
           [](CommandLine& c) {
               c.version = true;
               c.check = true;
-              c.depfile = "d";
+              c.sideFiles[SIDE_DEPFILE] = "d";
           }),
      ""},
 
@@ -197,6 +197,28 @@ const ParseCase kCases[] = {
      {"--check", "--depfile=d", "a"},
      {},
      "--check cannot be combined with --depfile"},
+    // With several, the first named is the first in the order --help lists them, --if-changed
+    // after --depfile and --header-prefix after --emit-header.
+    {"CheckWithSeveralNamesDepfile",
+     {"--preview=p", "--if-changed", "--check", "--manifest=m", "--depfile=d", "a"},
+     {},
+     "--check cannot be combined with --depfile"},
+    {"CheckWithSeveralNamesIfChanged",
+     {"--preview=p", "--manifest=m", "--check", "--if-changed", "a"},
+     {},
+     "--check cannot be combined with --if-changed"},
+    {"CheckWithSeveralNamesManifest",
+     {"--preview=p", "--header-prefix=P", "--emit-header=h", "--check", "--manifest=m", "a"},
+     {},
+     "--check cannot be combined with --manifest"},
+    {"CheckWithSeveralNamesHeader",
+     {"--preview=p", "--header-prefix=P", "--check", "--emit-header=h", "a"},
+     {},
+     "--check cannot be combined with --emit-header"},
+    {"CheckWithSeveralNamesHeaderPrefix",
+     {"--preview=p", "--check", "--header-prefix=P", "a"},
+     {},
+     "--check cannot be combined with --header-prefix"},
     {"CheckWithIfChanged",
      {"--if-changed", "--check", "a"},
      {},
@@ -260,6 +282,31 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, Parse, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<ParseCase>& info) {
                              return std::string(info.param.name);
                          });
+
+// The files beside the output come from one table: each row's option takes a path into that
+// row's slot, and its help lines stand in --help in the table's order.
+TEST(SideFileOptions, EachRowIsAnOptionAndItsHelp) {
+    const std::vector<std::string> options = {"--depfile", "--manifest", "--emit-header",
+                                              "--preview"};
+    ASSERT_EQ(sideFileRows().size(), options.size());
+    size_t helpAt = 0;
+    for (size_t row = 0; row < options.size(); ++row) {
+        const std::string arg = options[row] + "=path" + std::to_string(row);
+        const std::vector<std::string_view> args = {arg, "a"};
+        const ParsedCommandLine parsed = parseCommandLine(args);
+        ASSERT_EQ(parsed.error, "") << arg;
+        for (size_t other = 0; other < options.size(); ++other) {
+            if (other == row) {
+                EXPECT_EQ(parsed.options.sideFiles[other], "path" + std::to_string(row));
+            } else {
+                EXPECT_FALSE(parsed.options.sideFiles[other]) << arg;
+            }
+        }
+        const size_t at = helpText().find("\n      " + options[row] + "=", helpAt);
+        EXPECT_NE(at, std::string_view::npos) << options[row];
+        helpAt = at;
+    }
+}
 
 // The help must describe every option the parser accepts, in its long form.
 TEST(Help, NamesEveryOption) {
