@@ -7,8 +7,10 @@
 #include <memory>
 #include <span>
 
+#include "image/tga.hpp"
+
 // Records a failure of a TGA operation for tgaLastError() (tga_error.cpp).
-void setTgaError(int32_t code);
+void setTgaError(TgaError code);
 
 // A read position over the bytes of a file held in memory. pos never exceeds the size, so a
 // read past the end is an ordinary failed read (-1), as with a stream at its end.

@@ -82,11 +82,11 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
                                          bool* noMemory) {
     if (noMemory != nullptr) *noMemory = false;
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
     if (file.size() < kHeaderSize) {
-        setTgaError(1);
+        setTgaError(TgaError::badHeader);
         return nullptr;
     }
     const uint8_t* header = file.data();
@@ -103,32 +103,32 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
 
     const uint32_t count = imageWidth * imageHeight;  // at most 65535 x 65535: fits
     if (count == 0) {
-        setTgaError(11);
+        setTgaError(TgaError::zeroSide);
         return nullptr;
     }
     // The image-ID skip is a relative seek: it cannot fail at the end of the data, it only
     // leaves every later read failing.
     size_t pos = kHeaderSize + idLength;
     if (imageType == 0) {
-        setTgaError(5);
+        setTgaError(TgaError::noData);
         return nullptr;
     }
     TgaLayout layout;
     layout.file = file;
     if (mapType != 0) {
         if (imageType == 3 || imageType == 11) {
-            setTgaError(6);
+            setTgaError(TgaError::mapForGrey);
             return nullptr;
         }
         if (entrySize != 15 && entrySize != 16 && entrySize != 24 && entrySize != 32) {
-            setTgaError(7);
+            setTgaError(TgaError::badEntrySize);
             return nullptr;
         }
         const uint32_t bytesPerEntry = (entrySize + 7) / 8;
         const size_t mapBytes = size_t{mapLength} * bytesPerEntry;
         const size_t available = pos <= file.size() ? file.size() - pos : 0;
         if (mapBytes > available) {
-            setTgaError(8);
+            setTgaError(TgaError::badColourMap);
             return nullptr;
         }
         layout.hasMap = true;
@@ -151,7 +151,8 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
         return nullptr;
     }
     if (!isKnownType(imageType)) {
-        setTgaError(10);  // only now, after the colour map was read and the image allocated
+        // Only now, after the colour map was read and the image allocated.
+        setTgaError(TgaError::unknownType);
         return nullptr;
     }
 
@@ -187,7 +188,7 @@ std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* wid
 std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* height,
                                    uint32_t format) {
     if (format != 3 && format != 4) {  // decided before the file is touched
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
     std::vector<uint8_t>& bytes = fileBuffer();
@@ -196,7 +197,7 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
     if (read) {
         image = decodeTga(bytes, width, height, format);
     } else {
-        setTgaError(2);
+        setTgaError(TgaError::cannotOpen);
     }
     if (bytes.capacity() > kKeptFileBytes) {
         bytes.clear();

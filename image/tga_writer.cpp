@@ -39,14 +39,14 @@ class TgaOutput {
     }
     void putByte(uint8_t byte) { put(&byte, 1); }
 
-    // Writes what is left and closes the file. Returns 1, or 0 with error 2 and the file
+    // Writes what is left and closes the file. Returns 1, or 0 with cannotOpen and the file
     // removed (only a regular file; a device is left alone).
     int32_t finish(const char* path) {
         flush();
         bool closed = fileClose(handle_) == 0;
         if (failed_ || !closed) {
             if (regular_) fileRemove(path);
-            setTgaError(2);
+            setTgaError(TgaError::cannotOpen);
             return 0;
         }
         return 1;
@@ -116,7 +116,7 @@ void putValue(TgaOutput& out, uint32_t value, uint32_t format) {
 
 int32_t openForWriting(const char* path) {
     int32_t handle = fileOpenDisk(path, kWriteMode, kWritePermission);
-    if (handle == -1) setTgaError(2);
+    if (handle == -1) setTgaError(TgaError::cannotOpen);
     return handle;
 }
 
@@ -225,7 +225,7 @@ class PacketWriter {
 
 std::unique_ptr<uint8_t[]> newTgaImage(uint32_t width, uint32_t height, uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
     const uint64_t pixels = uint64_t{width} * height;
@@ -240,7 +240,7 @@ std::unique_ptr<uint8_t[]> newTgaImage(uint32_t width, uint32_t height, uint32_t
 int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
                     uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return 0;
     }
     int32_t handle = openForWriting(path);
@@ -269,7 +269,7 @@ int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uin
 int32_t writeTgaRle(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
                     uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return 0;
     }
     // The working buffer of one row for the raw packets, taken before the file is created: when
