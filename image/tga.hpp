@@ -56,6 +56,9 @@ uint32_t convertTgaPixel(uint32_t value, int32_t depth, int32_t alphaBits, uint3
 void storeTgaPixel(uint8_t* image, uint8_t descriptor, uint32_t index, uint32_t width,
                    uint32_t height, uint32_t value, uint32_t format);
 
+// The bytes of a TGA file's fixed header, before its image ID.
+constexpr size_t TGA_HEADER_SIZE = 18;
+
 // Images of more than this many pixels are refused before allocation.
 constexpr uint64_t TGA_MAX_PIXELS = uint64_t{1} << 28;
 

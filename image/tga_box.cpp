@@ -16,12 +16,7 @@
 
 namespace {
 
-constexpr size_t kHeaderSize = 18;
 constexpr uint64_t kAlphaMask = 0xFF000000FF000000ull;
-
-uint32_t readU16(const uint8_t* bytes) {
-    return bytes[0] | uint32_t{bytes[1]} << 8;
-}
 
 #if defined(__SSE2__)
 // Whether any of the 16 stored 32-bit pixels at `p` has a non-zero alpha byte.
@@ -215,13 +210,13 @@ FileBox runLengthBox(const TgaLayout& layout) {
 }  // namespace
 
 bool tgaFastLayout(std::span<const uint8_t> file, TgaLayout& layout) {
-    if (file.size() < kHeaderSize) return false;
-    const uint8_t* header = file.data();
-    const uint32_t mapType = header[1];
-    const uint32_t imageType = header[2];
-    const uint32_t width = readU16(header + 12);
-    const uint32_t height = readU16(header + 14);
-    const uint32_t depth = header[16];
+    TgaHeader header;
+    if (!parseTgaHeader(file, header)) return false;
+    const uint32_t mapType = header.mapType;
+    const uint32_t imageType = header.imageType;
+    const uint32_t width = header.width;
+    const uint32_t height = header.height;
+    const uint32_t depth = header.pixelDepth;
     const uint64_t count = uint64_t{width} * height;
     if (mapType != 0 || (imageType != 2 && imageType != 10) || (depth != 24 && depth != 32) ||
         count == 0 || count > TGA_MAX_PIXELS) {
@@ -229,12 +224,13 @@ bool tgaFastLayout(std::span<const uint8_t> file, TgaLayout& layout) {
     }
     layout = TgaLayout{};
     layout.file = file;
-    layout.pixelPos = kHeaderSize + header[0];  // past the image ID; may lie past the end
+    // Past the image ID; may lie past the end.
+    layout.pixelPos = TGA_HEADER_SIZE + header.idLength;
     layout.width = width;
     layout.height = height;
     layout.bytesPerPixel = depth / 8;
     layout.depth = static_cast<int32_t>(depth);
-    layout.descriptor = header[17];
+    layout.descriptor = header.descriptor;
     layout.alphaBits = layout.descriptor & 0x0F;
     layout.format = 4;
     layout.runLength = imageType == 10;

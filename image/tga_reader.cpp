@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr size_t kHeaderSize = 18;
-
 // The file's bytes go into one buffer kept from load to load: sprites are loaded one after
 // another, and a fresh buffer for each costs more in page faults than decoding it. Files above
 // this size give their memory back after the load.
@@ -21,10 +19,6 @@ constexpr size_t kKeptFileBytes = size_t{16} << 20;
 std::vector<uint8_t>& fileBuffer() {
     static std::vector<uint8_t> buffer;
     return buffer;
-}
-
-uint32_t readU16(const uint8_t* bytes) {
-    return bytes[0] | uint32_t{bytes[1]} << 8;
 }
 
 bool isKnownType(uint32_t type) {
@@ -44,7 +38,27 @@ struct GenericSink {
     }
 };
 
+uint32_t readU16(const uint8_t* bytes) {
+    return bytes[0] | uint32_t{bytes[1]} << 8;
+}
+
 }  // namespace
+
+bool parseTgaHeader(std::span<const uint8_t> file, TgaHeader& header) {
+    if (file.size() < TGA_HEADER_SIZE) return false;
+    const uint8_t* bytes = file.data();
+    header.idLength = bytes[0];
+    header.mapType = bytes[1];
+    header.imageType = bytes[2];
+    header.firstEntry = readU16(bytes + 3);
+    header.mapLength = readU16(bytes + 5);
+    header.entrySize = bytes[7];
+    header.width = readU16(bytes + 12);
+    header.height = readU16(bytes + 14);
+    header.pixelDepth = bytes[16];
+    header.descriptor = bytes[17];
+    return true;
+}
 
 void decodeTgaGeneric(const TgaLayout& layout, uint8_t* image) {
     const uint32_t count = layout.width * layout.height;
@@ -85,21 +99,21 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
         setTgaError(TgaError::badFormat);
         return nullptr;
     }
-    if (file.size() < kHeaderSize) {
+    TgaHeader header;
+    if (!parseTgaHeader(file, header)) {
         setTgaError(TgaError::badHeader);
         return nullptr;
     }
-    const uint8_t* header = file.data();
-    const uint32_t idLength = header[0];
-    const uint32_t mapType = header[1];
-    const uint32_t imageType = header[2];
-    const uint32_t firstEntry = readU16(header + 3);
-    const uint32_t mapLength = readU16(header + 5);
-    const uint32_t entrySize = header[7];
-    const uint32_t imageWidth = readU16(header + 12);
-    const uint32_t imageHeight = readU16(header + 14);
-    const uint32_t pixelDepth = header[16];
-    const uint8_t descriptor = header[17];
+    const uint32_t idLength = header.idLength;
+    const uint32_t mapType = header.mapType;
+    const uint32_t imageType = header.imageType;
+    const uint32_t firstEntry = header.firstEntry;
+    const uint32_t mapLength = header.mapLength;
+    const uint32_t entrySize = header.entrySize;
+    const uint32_t imageWidth = header.width;
+    const uint32_t imageHeight = header.height;
+    const uint32_t pixelDepth = header.pixelDepth;
+    const uint8_t descriptor = header.descriptor;
 
     const uint32_t count = imageWidth * imageHeight;  // at most 65535 x 65535: fits
     if (count == 0) {
@@ -108,7 +122,7 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
     }
     // The image-ID skip is a relative seek: it cannot fail at the end of the data, it only
     // leaves every later read failing.
-    size_t pos = kHeaderSize + idLength;
+    size_t pos = TGA_HEADER_SIZE + idLength;
     if (imageType == 0) {
         setTgaError(TgaError::noData);
         return nullptr;

@@ -70,7 +70,7 @@ class TgaOutput {
 
 void putHeader(TgaOutput& out, uint32_t width, uint32_t height, uint32_t format,
                uint8_t imageType) {
-    uint8_t header[18] = {};
+    uint8_t header[TGA_HEADER_SIZE] = {};
     header[0] = static_cast<uint8_t>(kImageIdLength);
     header[2] = imageType;
     header[12] = static_cast<uint8_t>(width);
