@@ -367,6 +367,8 @@ uint32_t convert(const TgaLayout& layout, uint32_t value) {
 }  // namespace
 
 bool decodeTgaFast(const TgaLayout& layout, uint8_t* image) {
+    // The colour-mapped, grey and 15/16-bit decoders stay although such files are rare: a run on
+    // a set of them spends five to eight times the CPU time with the per-pixel decoding.
     const uint32_t bpp = layout.bytesPerPixel;
     if (layout.hasMap) {
         const uint32_t zero = convert(layout, lookupTgaColour(layout.map, 0));
