@@ -139,12 +139,9 @@ void runControlText(std::string_view text) {
     runStatementLoop(state);
 }
 
-int runControlTextWithOutput(std::string_view text, const char* controlName) {
-    try {
+ExitStatus runControlTextWithOutput(std::string_view text, const char* controlName) {
+    return stopWhenMemoryRunsOut([&] {
         runControlText(text);
         return runOutputStage(driverState(), controlName);
-    } catch (const std::bad_alloc&) {
-        std::printf("Out of memory, run stopped.\n");
-        return 1;
-    }
+    });
 }
