@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <new>
 
+#include "filesys/allocate.hpp"
 #include "filesys/file_layer.hpp"
 #include "filesys/internal.hpp"
 
@@ -159,12 +159,16 @@ bool fileReadDisk(const char* path, std::vector<uint8_t>& bytes) {
         close(h);
         return false;
     }
-    try {
-        bytes.resize(static_cast<size_t>(st.st_size));
-        int32_t got = 0;
-        filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
-        bytes.resize(static_cast<size_t>(got));
-    } catch (const std::bad_alloc&) {
+    const bool held = tryWithMemory(
+        [&] {
+            bytes.resize(static_cast<size_t>(st.st_size));
+            int32_t got = 0;
+            filesys_detail::readFully(h, bytes.data(), static_cast<int32_t>(bytes.size()), &got);
+            bytes.resize(static_cast<size_t>(got));
+            return true;
+        },
+        false);
+    if (!held) {
         close(h);
         bytes.clear();
         bytes.shrink_to_fit();

@@ -6,9 +6,9 @@
 #include <bit>
 #include <cstddef>
 #include <cstring>
-#include <new>
-#include <vector>
+#include <memory>
 
+#include "filesys/allocate.hpp"
 #include "image/tga.hpp"
 #include "image/tga_convert.hpp"
 #include "image/tga_internal.hpp"
@@ -381,18 +381,14 @@ bool decodeTgaFast(const TgaLayout& layout, uint8_t* image) {
             return true;
         }
         if (bpp == 2) {
-            std::vector<uint32_t> palette;
-            try {
-                palette.resize(layout.map.length);
-            } catch (const std::bad_alloc&) {
-                return false;  // the generic decoding needs no palette
-            }
+            std::unique_ptr<uint32_t[]> palette = tryAllocate<uint32_t>(layout.map.length);
+            if (!palette) return false;  // the generic decoding needs no palette
             for (uint32_t i = 0; i < layout.map.length; ++i) {
                 palette[i] =
                     convert(layout, lookupTgaColour(layout.map, layout.map.firstIndex + i));
             }
             decodeAny(layout, image,
-                      ConvPal16{palette.data(), layout.map.length, layout.map.firstIndex,
+                      ConvPal16{palette.get(), layout.map.length, layout.map.firstIndex,
                                 convert(layout, 0)},
                       zero);
             return true;

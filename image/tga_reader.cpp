@@ -2,9 +2,9 @@
 // whole and decoded from memory; every result is the one a front-to-back stream reading gives
 // (a skip past the end is no error, a read past the end is a failed read).
 #include <cstdint>
-#include <new>
 #include <vector>
 
+#include "filesys/allocate.hpp"
 #include "filesys/file_layer.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
@@ -157,10 +157,8 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
         if (outputBytes > SIZE_MAX) return nullptr;
     }
     // Uninitialised on purpose: both decodings store every pixel.
-    std::unique_ptr<uint8_t[]> image;
-    try {
-        image = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(outputBytes));
-    } catch (const std::bad_alloc&) {
+    std::unique_ptr<uint8_t[]> image = tryAllocate<uint8_t>(static_cast<size_t>(outputBytes));
+    if (!image) {
         if (noMemory != nullptr) *noMemory = true;
         return nullptr;
     }

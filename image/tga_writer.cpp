@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 
+#include "filesys/allocate.hpp"
 #include "filesys/file_layer.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
@@ -230,11 +231,7 @@ std::unique_ptr<uint8_t[]> newTgaImage(uint32_t width, uint32_t height, uint32_t
     }
     const uint64_t pixels = uint64_t{width} * height;
     if (pixels > SIZE_MAX / format) return nullptr;
-    try {
-        return std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(pixels) * format);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return tryAllocate<uint8_t>(static_cast<size_t>(pixels) * format);
 }
 
 int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
@@ -278,12 +275,8 @@ int32_t writeTgaRle(const char* path, uint32_t width, uint32_t height, const uin
     if constexpr (sizeof(size_t) < sizeof(uint64_t)) {
         if (rowBytes > SIZE_MAX) return 0;
     }
-    std::unique_ptr<uint8_t[]> row;
-    try {
-        row = std::make_unique_for_overwrite<uint8_t[]>(rowBytes == 0 ? 1 : rowBytes);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    std::unique_ptr<uint8_t[]> row = tryAllocate<uint8_t>(rowBytes == 0 ? 1 : rowBytes);
+    if (!row) return 0;
     int32_t handle = openForWriting(path);
     if (handle == -1) return 0;
     TgaOutput out(handle);
