@@ -103,22 +103,22 @@ void encodeRow(const uint8_t* row, uint32_t count, uint32_t size, Bytes& out) {
 
 Bytes makeFile(const Layout& l, bool runLength, uint32_t w, uint32_t h, Random& rng) {
     Bytes out;
-    out.push_back(0);                                 // no image ID
-    out.push_back(l.entryBits != 0 ? 1 : 0);          // colour-map type
+    out.push_back(0);                         // no image ID
+    out.push_back(l.entryBits != 0 ? 1 : 0);  // colour-map type
     out.push_back(uint8_t(l.type + (runLength ? 8 : 0)));
-    putU16(out, 0);                                   // first entry
-    putU16(out, l.entryBits != 0 ? 256 : 0);          // map length
+    putU16(out, 0);                           // first entry
+    putU16(out, l.entryBits != 0 ? 256 : 0);  // map length
     out.push_back(l.entryBits);
-    putU16(out, 0);                                   // x origin
-    putU16(out, 0);                                   // y origin
+    putU16(out, 0);  // x origin
+    putU16(out, 0);  // y origin
     putU16(out, w);
     putU16(out, h);
     out.push_back(l.depth);
-    out.push_back(l.alphaBits);                       // bottom-left origin
+    out.push_back(l.alphaBits);  // bottom-left origin
     if (l.entryBits != 0) {
         const uint32_t entryBytes = l.entryBits / 8u;
         for (uint32_t i = 0; i < 256; ++i) {
-            out.push_back(uint8_t(i * 7));            // blue, green, red
+            out.push_back(uint8_t(i * 7));  // blue, green, red
             out.push_back(uint8_t(255 - i));
             out.push_back(uint8_t(i * 3 + 40));
             if (entryBytes == 4) out.push_back(i == 0 ? 0 : 255);  // entry 0 transparent
@@ -126,8 +126,10 @@ Bytes makeFile(const Layout& l, bool runLength, uint32_t w, uint32_t h, Random& 
     }
     // An ellipse inside a random border, a horizontal gradient with a little noise: runs long
     // enough for the run-length packets to matter, short enough not to be one colour.
-    const float left = float(rng.range(0, int32_t(w / 4))), right = float(rng.range(0, int32_t(w / 4)));
-    const float top = float(rng.range(0, int32_t(h / 4))), bottom = float(rng.range(0, int32_t(h / 4)));
+    const float left = float(rng.range(0, int32_t(w / 4))),
+                right = float(rng.range(0, int32_t(w / 4)));
+    const float top = float(rng.range(0, int32_t(h / 4))),
+                bottom = float(rng.range(0, int32_t(h / 4)));
     const float ax = (float(w) - left - right) / 2, ay = (float(h) - top - bottom) / 2;
     const float cx = left + ax, cy = top + ay;
     const uint32_t size = l.depth <= 8 ? 1 : 2;
@@ -205,8 +207,7 @@ int main(int argc, char** argv) {
     for (int32_t k = 0; k < LAYOUT_COUNT; ++k) {
         for (int r = 0; r < 2; ++r) {
             std::printf("%6llu %-20s %-10s %12llu bytes\n", (unsigned long long)files[k][r],
-                        LAYOUTS[k].name, r ? "run-length" : "raw",
-                        (unsigned long long)bytes[k][r]);
+                        LAYOUTS[k].name, r ? "run-length" : "raw", (unsigned long long)bytes[k][r]);
         }
     }
     return 0;

@@ -71,7 +71,6 @@ ExitStatus runCheckText(std::string_view text, const std::string& shownName) {
     setupConsole();
     fileSystemInit("", nullptr);
     // A failed allocation unwinds through LintScope, which detaches the lint and its sink.
-    return stopWhenMemoryRunsOut([&] {
-        return lintText(text, shownName) ? ExitStatus::problems : ExitStatus::done;
-    });
+    return stopWhenMemoryRunsOut(
+        [&] { return lintText(text, shownName) ? ExitStatus::problems : ExitStatus::done; });
 }

@@ -110,7 +110,8 @@ TEST(TgaFast, MatchesGenericDecodingOnGeneratedFiles) {
         Bytes file = maker.file();
         for (uint32_t format : {3u, 4u}) {
             Decoded fast = decode(file, format, TgaDecodePath::Fast, static_cast<TgaError>(99));
-            Decoded generic = decode(file, format, TgaDecodePath::Generic, static_cast<TgaError>(99));
+            Decoded generic =
+                decode(file, format, TgaDecodePath::Generic, static_cast<TgaError>(99));
             ASSERT_TRUE(fast == generic) << "case " << i << " format " << format;
             decoded += fast.ok ? 1 : 0;
         }
