@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr uint64_t kAlphaMask = 0xFF000000FF000000ull;
+constexpr uint64_t ALPHA_MASK = 0xFF000000FF000000ull;
 
 #if defined(__SSE2__)
 // Whether any of the 16 stored 32-bit pixels at `p` has a non-zero alpha byte.
@@ -35,7 +35,7 @@ bool anyAlpha16(const uint8_t* p) {
     std::memcpy(words, p, sizeof words);
     uint64_t any = 0;
     for (uint64_t w : words) any |= w;
-    return (any & kAlphaMask) != 0;
+    return (any & ALPHA_MASK) != 0;
 }
 #endif
 
@@ -59,7 +59,7 @@ uint32_t firstVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     for (; c + 4 <= to; c += 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{c} * 4, sizeof words);
-        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+        if (((words[0] | words[1]) & ALPHA_MASK) != 0) break;
     }
     while (c < to && row[size_t{c} * 4 + 3] == 0) ++c;
     return c;
@@ -72,7 +72,7 @@ uint32_t endOfVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     for (; e >= from + 4; e -= 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{e - 4} * 4, sizeof words);
-        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+        if (((words[0] | words[1]) & ALPHA_MASK) != 0) break;
     }
     while (e > from && row[size_t{e - 1} * 4 + 3] == 0) --e;
     return e;

@@ -14,7 +14,7 @@ namespace {
 // The file's bytes go into one buffer kept from load to load: sprites are loaded one after
 // another, and a fresh buffer for each costs more in page faults than decoding it. Files above
 // this size give their memory back after the load.
-constexpr size_t kKeptFileBytes = size_t{16} << 20;
+constexpr size_t KEPT_FILE_BYTES = size_t{16} << 20;
 
 std::vector<uint8_t>& fileBuffer() {
     static std::vector<uint8_t> buffer;
@@ -211,7 +211,7 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
     } else {
         setTgaError(TgaError::cannotOpen);
     }
-    if (bytes.capacity() > kKeptFileBytes) {
+    if (bytes.capacity() > KEPT_FILE_BYTES) {
         bytes.clear();
         bytes.shrink_to_fit();
     }

@@ -15,11 +15,11 @@
 namespace {
 
 // Any mode but FILE_MODE_READ creates or truncates for writing.
-constexpr int32_t kWriteMode = 33538;
-constexpr int32_t kWritePermission = 384;
-constexpr char kImageId[] = "written by spritebake";
-constexpr size_t kImageIdLength = sizeof kImageId - 1;  // 21, written without its zero
-constexpr size_t kChunk = 1 << 16;
+constexpr int32_t WRITE_MODE = 33538;
+constexpr int32_t WRITE_PERMISSION = 384;
+constexpr char IMAGE_ID[] = "written by spritebake";
+constexpr size_t IMAGE_ID_LENGTH = sizeof IMAGE_ID - 1;  // 21, written without its zero
+constexpr size_t CHUNK = 1 << 16;
 
 // Collects the file's bytes and hands them to the file layer in chunks; remembers the first
 // failed or short write, after which nothing more is written.
@@ -66,13 +66,13 @@ class TgaOutput {
     bool regular_;
     bool failed_ = false;
     size_t used_ = 0;
-    std::array<uint8_t, kChunk> buffer_;
+    std::array<uint8_t, CHUNK> buffer_;
 };
 
 void putHeader(TgaOutput& out, uint32_t width, uint32_t height, uint32_t format,
                uint8_t imageType) {
     uint8_t header[TGA_HEADER_SIZE] = {};
-    header[0] = static_cast<uint8_t>(kImageIdLength);
+    header[0] = static_cast<uint8_t>(IMAGE_ID_LENGTH);
     header[2] = imageType;
     header[12] = static_cast<uint8_t>(width);
     header[13] = static_cast<uint8_t>(width >> 8);
@@ -81,7 +81,7 @@ void putHeader(TgaOutput& out, uint32_t width, uint32_t height, uint32_t format,
     header[16] = static_cast<uint8_t>(format * 8);
     header[17] = format == 4 ? 8 : 0;
     out.put(header, sizeof header);
-    out.put(reinterpret_cast<const uint8_t*>(kImageId), kImageIdLength);
+    out.put(reinterpret_cast<const uint8_t*>(IMAGE_ID), IMAGE_ID_LENGTH);
 }
 
 // The file's blue, green, red (, alpha) bytes of one input pixel, in bits 0-31.
@@ -116,7 +116,7 @@ void putValue(TgaOutput& out, uint32_t value, uint32_t format) {
 }
 
 int32_t openForWriting(const char* path) {
-    int32_t handle = fileOpenDisk(path, kWriteMode, kWritePermission);
+    int32_t handle = fileOpenDisk(path, WRITE_MODE, WRITE_PERMISSION);
     if (handle == -1) setTgaError(TgaError::cannotOpen);
     return handle;
 }
