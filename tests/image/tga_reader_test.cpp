@@ -468,6 +468,32 @@ TEST(TgaReader, BadFormatComesFirst) {
     }
 }
 
+TEST(TgaReader, HeaderFieldsByTheirOffsets) {
+    // Every field a different value; 16-bit fields least significant byte first; the origin
+    // (bytes 8 to 11) is read by nothing.
+    const Bytes bytes = {5,    1,    9,    0x34, 0x12, 0x00, 0x01, 32,   0xAA, 0xBB,
+                         0xCC, 0xDD, 0x02, 0x01, 0xFF, 0xFF, 16,   0x28, 0x77};
+    TgaHeader h;
+    ASSERT_TRUE(parseTgaHeader(bytes, h));
+    EXPECT_EQ(h.idLength, 5u);
+    EXPECT_EQ(h.mapType, 1u);
+    EXPECT_EQ(h.imageType, 9u);
+    EXPECT_EQ(h.firstEntry, 0x1234u);
+    EXPECT_EQ(h.mapLength, 256u);
+    EXPECT_EQ(h.entrySize, 32u);
+    EXPECT_EQ(h.width, 258u);
+    EXPECT_EQ(h.height, 65535u);
+    EXPECT_EQ(h.pixelDepth, 16u);
+    EXPECT_EQ(h.descriptor, 0x28);
+
+    TgaHeader untouched;
+    untouched.width = 77;
+    EXPECT_FALSE(parseTgaHeader(std::span<const uint8_t>(bytes).first(17), untouched));
+    EXPECT_EQ(untouched.width, 77u);
+    EXPECT_TRUE(parseTgaHeader(std::span<const uint8_t>(bytes).first(18), untouched));
+    static_assert(TGA_HEADER_SIZE == 18);
+}
+
 TEST(TgaReader, ErrorTexts) {
     const char* texts[] = {"no error",
                            "bad image header",
