@@ -1,9 +1,7 @@
 #include "check/check.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <new>
 
 #include "control/console.hpp"
 #include "check/control_lint.hpp"

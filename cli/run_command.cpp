@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>

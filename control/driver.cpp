@@ -1,10 +1,8 @@
 #include "control/driver.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string>
 
 #include "control/console.hpp"
