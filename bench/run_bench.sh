@@ -7,12 +7,20 @@
 # steadier than wall time on a busy machine), sprites per second, MB/s of source
 # files read (the info mode reads each source once, the single sprite file twice: once for
 # the table and once for the pixels) and the peak resident memory of the runs.
+# SPRITE_SET=make_rare_tga_set times the tool on the rarer TGA layouts instead (colour-mapped,
+# grey, 15/16-bit), which skip the sprite fast paths and are decoded whole by the reader's row
+# decoders.
 set -euo pipefail
 
 count=${1:-2000}
 runs=${2:-5}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-bench}
+set_maker=${SPRITE_SET:-make_sprite_set}
+case $set_maker in
+  make_sprite_set | make_rare_tga_set) ;;
+  *) echo "SPRITE_SET must be make_sprite_set or make_rare_tga_set" >&2; exit 2 ;;
+esac
 
 need=()
 [ -x /usr/bin/time ] || need+=(time)
@@ -29,13 +37,13 @@ generator=()
 command -v ninja >/dev/null && generator=(-G Ninja)
 cmake -S "$root" -B "$build" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release \
   -DSPRITEBAKE_TESTS=OFF -DSPRITEBAKE_BENCH=ON >/dev/null
-cmake --build "$build" -j2 --target spritebake make_sprite_set >/dev/null
+cmake --build "$build" -j2 --target spritebake "$set_maker" >/dev/null
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 echo "== generating $count sprites in $work"
-"$build/bench/make_sprite_set" "$work" "$count"
+"$build/bench/$set_maker" "$work" "$count"
 source_bytes=$(find "$work/art" -type f -printf '%s\n' | awk '{s += $1} END {printf "%d", s}')
 
 echo "== machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p' | head -n 1)"

@@ -1,9 +1,7 @@
 #include "check/check.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <limits>
-#include <new>
 
 #include "console/console.hpp"
 #include "check/control_lint.hpp"
@@ -11,9 +9,6 @@
 #include "filesys/file_access.hpp"
 
 namespace {
-
-constexpr int32_t CHECK_CLEAN = 0;
-constexpr int32_t CHECK_FOUND_PROBLEMS = 3;
 
 // While it lives, the statements report to the lint and every line the run prints reaches it
 // instead of standard output; informational lines are dropped.
@@ -70,15 +65,10 @@ bool lintText(std::string_view text, const std::string& shownName) {
 
 }  // namespace
 
-int32_t runCheckText(std::string_view text, const std::string& shownName) {
+ExitStatus runCheckText(std::string_view text, const std::string& shownName) {
     setupConsole();
     fileSystemInit("", nullptr);
-    try {
-        return lintText(text, shownName) ? CHECK_FOUND_PROBLEMS : CHECK_CLEAN;
-    } catch (const std::bad_alloc&) {
-        consoleSetLineSink({});
-        driverState().lint = nullptr;
-        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
-        return 1;
-    }
+    // A failed allocation unwinds through LintScope, which detaches the lint and its sink.
+    return stopWhenMemoryRunsOut(
+        [&] { return lintText(text, shownName) ? ExitStatus::problems : ExitStatus::done; });
 }

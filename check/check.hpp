@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "control/exit_status.hpp"
+
 // Runs the statement loop over `text` as a run would (sprite loads included), writes nothing,
 // and prints only diagnostics "FILE:LINE: warning: TEXT\n" on stdout (FILE = shownName).
-// Returns 0 without diagnostics, 3 with.
-int32_t runCheckText(std::string_view text, const std::string& shownName);
+// Returns done without diagnostics, problems with.
+ExitStatus runCheckText(std::string_view text, const std::string& shownName);

@@ -80,7 +80,7 @@ std::string quoted(std::string_view text) {
 namespace {
 
 // What a misspelt word may have meant: the keywords, then the hotspot methods.
-constexpr std::array<const char*, 15> kKnownWords = {
+constexpr std::array<const char*, 15> KNOWN_WORDS = {
     "Padding",      "Dest", "Source", "InfoFile", "Hotspot", "HotXY",    "TGA",       "PCX",
     "WriteOneFile", "BIN",  "Middle", "UpLeft",   "UpRight", "DownLeft", "DownRight",
 };
@@ -236,7 +236,7 @@ void ControlLint::checkKeywordWord(int32_t statement) {
 void ControlLint::unexpectedInput(std::string_view text) {
     // A stray word already told with the keyword it followed.
     if (first_ >= strayWordFrom_ && first_ < strayWordTo_) return;
-    report(withSuggestion("unexpected input " + quoted(text), firstWord(text), kKnownWords));
+    report(withSuggestion("unexpected input " + quoted(text), firstWord(text), KNOWN_WORDS));
 }
 
 void ControlLint::paddingValue(std::string_view value, bool accepted) {

@@ -88,18 +88,18 @@ std::string dumpText(std::span<const uint8_t> bytes, std::string& error) {
     return formatRows(rows) + summary.data();
 }
 
-int32_t runDump(const char* path) {
+ExitStatus runDump(const char* path) {
     std::vector<uint8_t> bytes;
     if (readRegularFile(path, bytes) != FileRead::read) {
         std::fprintf(stderr, "spritebake: %s: cannot read the file\n", path);
-        return 1;
+        return ExitStatus::notWritten;
     }
     std::string error;
     const std::string text = dumpText(bytes, error);
     if (text.empty()) {
         std::fprintf(stderr, "spritebake: %s: %s\n", path, error.c_str());
-        return 1;
+        return ExitStatus::notWritten;
     }
     consoleWrite(text);
-    return 0;
+    return ExitStatus::done;
 }

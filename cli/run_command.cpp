@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,22 +20,21 @@
 
 namespace {
 
-constexpr int32_t STATUS_COMMAND_LINE = 2;
 constexpr std::string_view STANDARD_INPUT = "-";
 
-int commandLineError(const std::string& problem) {
+ExitStatus commandLineError(const std::string& problem) {
     std::fprintf(stderr, "spritebake: %s\nTry 'spritebake --help'.\n", problem.c_str());
-    return STATUS_COMMAND_LINE;
+    return ExitStatus::commandLine;
 }
 
 // --help, --version, --dump and --check have their standard output as their product: like GNU
 // tools, they fail when it did not all reach its file (a full disk, /dev/full). An ordinary run
 // keeps going when a message cannot be written, and its status says only what it wrote.
-int32_t closeProduct(int32_t status) {
+ExitStatus closeProduct(ExitStatus status) {
     const int error = consoleCloseOutput();
     if (error == 0) return status;
     std::fprintf(stderr, "spritebake: write error: %s\n", std::strerror(error));
-    return combineStatus(status, 1);
+    return combineStatus(status, ExitStatus::notWritten);
 }
 
 // Loads the control text named on the command line ("-": standard input, read to its end).
@@ -62,7 +60,7 @@ std::vector<std::string> prerequisites(const CommandLine& options, const DriverS
     return read;
 }
 
-int32_t runBake(const CommandLine& options) {
+ExitStatus runBake(const CommandLine& options) {
     setupConsole();
     consoleSetQuiet(options.quiet);
     fileSystemInit("", nullptr);
@@ -75,40 +73,43 @@ int32_t runBake(const CommandLine& options) {
     const bool haveText = loadControlText(*options.controlFile, block, text);
     if (haveText) state.span = TextSpan{text.data(), static_cast<int32_t>(text.size())};
     runStatementLoop(state);
-    const int32_t written = runOutputStage(state, options.controlFile->c_str(), options.ifChanged);
-    int32_t status = haveText ? written : 1;
+    const ExitStatus written =
+        runOutputStage(state, options.controlFile->c_str(), options.ifChanged);
+    ExitStatus status = haveText ? written : ExitStatus::notWritten;
 
     // Files beside the output are written only once the output itself is in place; the
     // dependency file last, naming every file written as a target.
-    if (status == 0) {
+    if (status == ExitStatus::done) {
         std::vector<std::string> targets = {outputPath(state)};
         if (!writeSideFiles(options.sideFiles, options.headerPrefix, options.ifChanged, state,
                             targets, prerequisites(options, state))) {
-            status = 1;
+            status = ExitStatus::notWritten;
         }
     }
     consoleFlush();
-    if (options.strict && consoleSawProblem()) status = combineStatus(status, 3);
+    if (options.strict && consoleSawProblem()) {
+        status = combineStatus(status, ExitStatus::problems);
+    }
     return status;
 }
 
-int32_t runCheck(const CommandLine& options) {
+ExitStatus runCheck(const CommandLine& options) {
     setupConsole();
     fileSystemInit("", nullptr);
     FileBlock block;
     std::string_view text;
-    if (!loadControlText(*options.controlFile, block, text)) return 1;
+    if (!loadControlText(*options.controlFile, block, text)) return ExitStatus::notWritten;
     return runCheckText(text, *options.controlFile);
 }
 
-int runParsed(const CommandLine& options) {
+ExitStatus runParsed(const CommandLine& options) {
     if (options.help) {
         consoleWrite(helpText());
-        return closeProduct(0);
+        return closeProduct(ExitStatus::done);
     }
     if (options.version) {
         consoleWrite(versionText());
-        return closeProduct(0);
+        return closeProduct(ExitStatus::done);
     }
     for (const std::string& folder : options.folders) {
         const int32_t error = fileChangeFolder(folder.c_str());
@@ -123,9 +124,11 @@ int runParsed(const CommandLine& options) {
 
 }  // namespace
 
-int32_t combineStatus(int32_t a, int32_t b) {
-    constexpr std::array<int32_t, 5> PRECEDENCE = {2, 255, 1, 3, 0};
-    for (const int32_t status : PRECEDENCE) {
+ExitStatus combineStatus(ExitStatus a, ExitStatus b) {
+    constexpr std::array<ExitStatus, 5> PRECEDENCE = {
+        ExitStatus::commandLine, ExitStatus::limitBroken, ExitStatus::notWritten,
+        ExitStatus::problems, ExitStatus::done};
+    for (const ExitStatus status : PRECEDENCE) {
         if (a == status || b == status) return status;
     }
     return a;
@@ -138,15 +141,13 @@ int runSpritebake(int argc, char** argv) {
     fileIgnoreWriteSignals();
     if (argc < 2 || argv[1] == nullptr) {
         printMessage(MessageId::usage, "Usage: spritebake CONTROL_FILE\n");
-        return STATUS_COMMAND_LINE;
+        return static_cast<int>(ExitStatus::commandLine);
     }
-    try {
+    const ExitStatus status = stopWhenMemoryRunsOut([&] {
         const std::vector<std::string_view> args(argv + 1, argv + argc);
         const ParsedCommandLine parsed = parseCommandLine(args);
         if (!parsed.error.empty()) return commandLineError(parsed.error);
         return runParsed(parsed.options);
-    } catch (const std::bad_alloc&) {
-        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
-        return 1;
-    }
+    });
+    return static_cast<int>(status);
 }

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "control/exit_status.hpp"
+
 // Runs the program on its arguments and returns the process exit status: 0 when everything
 // asked for was written, 1 when something was not, 2 for a command-line error (or no argument
 // at all), 3 for problems reported under --strict or --check. When several apply, the first of
@@ -12,4 +14,4 @@
 int runSpritebake(int argc, char** argv);
 
 // The status of a run that ended with two of them: the first of 2, 255, 1, 3, 0.
-int32_t combineStatus(int32_t a, int32_t b);
+ExitStatus combineStatus(ExitStatus a, ExitStatus b);

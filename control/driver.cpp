@@ -1,10 +1,8 @@
 #include "control/driver.hpp"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-#include <new>
 #include <string>
 
 #include "console/console.hpp"
@@ -137,12 +135,9 @@ void runControlText(std::string_view text) {
     runStatementLoop(state);
 }
 
-int runControlTextWithOutput(std::string_view text, const char* controlName) {
-    try {
+ExitStatus runControlTextWithOutput(std::string_view text, const char* controlName) {
+    return stopWhenMemoryRunsOut([&] {
         runControlText(text);
         return runOutputStage(driverState(), controlName);
-    } catch (const std::bad_alloc&) {
-        printMessage(MessageId::outOfMemory, "Out of memory, run stopped.\n");
-        return 1;
-    }
+    });
 }

@@ -2,10 +2,10 @@
 
 #include <array>
 #include <cstdio>
-#include <new>
 
 #include "console/console.hpp"
 #include "control/hotspot_names.hpp"
+#include "filesys/allocate.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "scanner/scanner.hpp"
@@ -48,12 +48,12 @@ SpriteRecord missingEntry() {
 
 bool allocateRecords(SpriteSet& set, int32_t count) {
     if (count < 0 || count > MAX_INFO_FILE_COUNT) return false;
-    try {
-        set.records.assign(static_cast<size_t>(count), SpriteRecord{});
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    return tryWithMemory(
+        [&] {
+            set.records.assign(static_cast<size_t>(count), SpriteRecord{});
+            return true;
+        },
+        false);
 }
 
 }  // namespace

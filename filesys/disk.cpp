@@ -8,10 +8,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <new>
 #include <span>
 #include <vector>
 
+#include "filesys/allocate.hpp"
 #include "filesys/disk_read.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/internal.hpp"
@@ -177,12 +177,12 @@ struct ReusedBlock {
 struct VectorBlock {
     std::vector<uint8_t>& bytes;
     bool grow(size_t count) {
-        try {
-            bytes.resize(count);
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
-        return true;
+        return tryWithMemory(
+            [&] {
+                bytes.resize(count);
+                return true;
+            },
+            false);
     }
     bool keeps(size_t /*count: a vector keeps its bytes as it grows*/) const { return true; }
     uint8_t* data() { return bytes.data(); }

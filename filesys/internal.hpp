@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 
 #include "filesys/file_access.hpp"
+#include "filesys/allocate.hpp"
 
 struct stat;
 
@@ -74,11 +74,7 @@ int32_t loadAllocating(const char* name, std::unique_ptr<uint8_t[]>& owned);
 // A block of `count` uninitialised elements, or null when there is no memory for it.
 template <class T>
 std::unique_ptr<T[]> allocateBlock(size_t count) {
-    try {
-        return std::make_unique_for_overwrite<T[]>(count);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return tryAllocate<T>(count);
 }
 
 // The name as messages show it.

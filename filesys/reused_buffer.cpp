@@ -6,9 +6,9 @@
 #include <sys/mman.h>
 
 #include <memory>
-#include <new>
 
 #include "filesys/reused_buffer.hpp"
+#include "filesys/allocate.hpp"
 
 namespace {
 
@@ -46,15 +46,11 @@ bool memoryAvailable(size_t count) {
     // Asked of the allocator, as the picture itself would be, and given back untouched: it fails
     // exactly where that allocation would, and a block the allocator has at hand costs no call
     // to the system.
-    try {
-        const auto block = std::make_unique_for_overwrite<uint8_t[]>(count > 0 ? count : 1);
-        // The block escapes into an empty assembly statement, so the compiler cannot drop the
-        // allocation as unused.
-        asm volatile("" : : "r"(block.get()) : "memory");
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
-    return true;
+    const auto block = tryAllocate<uint8_t>(count > 0 ? count : 1);
+    // The block escapes into an empty assembly statement, so the compiler cannot drop the
+    // allocation as unused.
+    asm volatile("" : : "r"(block.get()) : "memory");
+    return block != nullptr;
 }
 
 void ReusedBuffer::release() {

@@ -11,8 +11,9 @@
 #include <new>
 #include <vector>
 
-#include "filesys/file_access.hpp"
 #include "console/console.hpp"
+#include "filesys/allocate.hpp"
+#include "filesys/file_access.hpp"
 #include "filesys/internal.hpp"
 
 namespace {
@@ -36,51 +37,57 @@ ssize_t readRetrying(int fd, uint8_t* dst, size_t count) {
 int32_t readStream(int fd, const char* shownName, FileBlock& block) {
     std::vector<std::vector<uint8_t>> chunks;
     size_t have = 0;
-    try {
-        for (;;) {
-            if (chunks.empty() || chunks.back().size() == chunks.back().capacity()) {
-                if (have == MAX_STREAM) {
-                    // Full: one byte more decides between a stream of exactly the limit and one
-                    // past it.
-                    uint8_t extra = 0;
-                    const ssize_t n = readRetrying(fd, &extra, 1);
-                    if (n < 0) return -1;
-                    if (n == 0) break;
-                    chunks.clear();
-                    printMessage(MessageId::loadAllocFailed,
-                                 "loadFile failed to alloc for %s, load skipped.\n", shownName);
-                    return 0;
+    // What the read gives when an allocation failed on the way.
+    constexpr int32_t NO_MEMORY = -2;
+    const int32_t result = tryWithMemory(
+        [&]() -> int32_t {
+            for (;;) {
+                if (chunks.empty() || chunks.back().size() == chunks.back().capacity()) {
+                    if (have == MAX_STREAM) {
+                        // Full: one byte more decides between a stream of exactly the limit and one
+                        // past it.
+                        uint8_t extra = 0;
+                        const ssize_t n = readRetrying(fd, &extra, 1);
+                        if (n < 0) return -1;
+                        if (n == 0) break;
+                        chunks.clear();
+                        printMessage(MessageId::loadAllocFailed,
+                                     "loadFile failed to alloc for %s, load skipped.\n", shownName);
+                        return 0;
+                    }
+                    const size_t size =
+                        std::min({MAX_STREAM - have, LARGEST_CHUNK, std::max(FIRST_CHUNK, have)});
+                    chunks.emplace_back();
+                    chunks.back().reserve(size);
                 }
-                const size_t size = std::min({MAX_STREAM - have, LARGEST_CHUNK,
-                                              std::max(FIRST_CHUNK, have)});
-                chunks.emplace_back();
-                chunks.back().reserve(size);
+                std::vector<uint8_t>& chunk = chunks.back();
+                const size_t room = chunk.capacity() - chunk.size();
+                const size_t at = chunk.size();
+                chunk.resize(chunk.capacity());
+                const ssize_t n = readRetrying(fd, chunk.data() + at, room);
+                chunk.resize(at + static_cast<size_t>(n > 0 ? n : 0));
+                if (n < 0) return -1;
+                if (n == 0) break;
+                have += static_cast<size_t>(n);
             }
-            std::vector<uint8_t>& chunk = chunks.back();
-            const size_t room = chunk.capacity() - chunk.size();
-            const size_t at = chunk.size();
-            chunk.resize(chunk.capacity());
-            const ssize_t n = readRetrying(fd, chunk.data() + at, room);
-            chunk.resize(at + static_cast<size_t>(n > 0 ? n : 0));
-            if (n < 0) return -1;
-            if (n == 0) break;
-            have += static_cast<size_t>(n);
-        }
-        auto owned = filesys_detail::allocateBlock<uint8_t>(have);
-        if (!owned) throw std::bad_alloc();
-        size_t at = 0;
-        for (std::vector<uint8_t>& chunk : chunks) {
-            if (!chunk.empty()) std::memcpy(owned.get() + at, chunk.data(), chunk.size());
-            at += chunk.size();
-            std::vector<uint8_t>().swap(chunk);  // each chunk's memory goes as it is copied
-        }
-        block.own(std::move(owned));
-    } catch (const std::bad_alloc&) {
+            auto owned = tryAllocate<uint8_t>(have);
+            if (!owned) return NO_MEMORY;
+            size_t at = 0;
+            for (std::vector<uint8_t>& chunk : chunks) {
+                if (!chunk.empty()) std::memcpy(owned.get() + at, chunk.data(), chunk.size());
+                at += chunk.size();
+                std::vector<uint8_t>().swap(chunk);  // each chunk's memory goes as it is copied
+            }
+            block.own(std::move(owned));
+            return static_cast<int32_t>(have);
+        },
+        NO_MEMORY);
+    if (result == NO_MEMORY) {
         printMessage(MessageId::loadAllocFailed, "loadFile failed to alloc for %s, load skipped.\n",
                      shownName);
         return 0;
     }
-    return static_cast<int32_t>(have);
+    return result;
 }
 
 }  // namespace

@@ -343,9 +343,11 @@ void checkNothingWritten() {
 
 // A complete output announces the sprites the table holds: "N sprites\n" for the info file
 // and the text header, the count word for the binary header.
-void checkOutput(int status) {
-    if (status != 0 && status != 1) fail("unexpected exit status", std::to_string(status));
-    if (status != 0) return;
+void checkOutput(ExitStatus status) {
+    if (status != ExitStatus::done && status != ExitStatus::notWritten) {
+        fail("unexpected exit status", std::to_string(static_cast<int>(status)));
+    }
+    if (status != ExitStatus::done) return;
     const DriverState& state = driverState();
     const bool single = state.writeOneFile != 0;
     const std::string path = single ? state.destDir + state.singleFileName : state.infoFileName;
@@ -412,11 +414,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     resetProcessState();
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     // The lint reads the same text first and must leave the folder as it found it.
-    const int32_t checked = runCheckText(text, CONTROL_NAME);
-    if (checked != 0 && checked != 3) fail("unexpected check status", std::to_string(checked));
+    const ExitStatus checked = runCheckText(text, CONTROL_NAME);
+    if (checked != ExitStatus::done && checked != ExitStatus::problems) {
+        fail("unexpected check status", std::to_string(static_cast<int>(checked)));
+    }
     checkNothingWritten();
     resetProcessState();
-    const int status = runControlTextWithOutput(text, CONTROL_NAME);
+    const ExitStatus status = runControlTextWithOutput(text, CONTROL_NAME);
     checkOutput(status);
     restoreScratchFolder();
     return 0;

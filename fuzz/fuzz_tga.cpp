@@ -32,11 +32,12 @@ struct Result {
     std::unique_ptr<uint8_t[]> image;
     int32_t width = -1;
     int32_t height = -1;
-    int32_t code = 0;
+    TgaError code = TgaError::none;
 };
 
 Result run(std::span<const uint8_t> file, uint32_t format, TgaDecodePath path) {
-    setTgaError(-1);  // a value no decode sets, so "left unchanged" is seen too
+    // A value no decode sets, so "left unchanged" is seen too.
+    setTgaError(static_cast<TgaError>(-1));
     Result r;
     r.image = path == TgaDecodePath::Fast ? decodeTga(file, &r.width, &r.height, format)
                                           : decodeTgaWith(file, &r.width, &r.height, format, path);

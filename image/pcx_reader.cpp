@@ -1,9 +1,9 @@
 // Loading a PCX file: header checks, allocation and the messages for how decoding ended.
 #include <cstdio>
-#include <new>
 
 #include "filesys/file_access.hpp"
 #include "console/console.hpp"
+#include "filesys/allocate.hpp"
 #include "image/pcx.hpp"
 
 namespace {
@@ -75,11 +75,7 @@ std::unique_ptr<uint8_t[]> decodePcx(std::span<const uint8_t> file, const char* 
                                      int32_t* width, int32_t* height) {
     std::unique_ptr<uint8_t[]> indices;
     decodeWith(file, path, width, height, [&](size_t pixels) -> uint8_t* {
-        try {
-            indices = std::make_unique_for_overwrite<uint8_t[]>(pixels);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
+        indices = tryAllocate<uint8_t>(pixels);
         return indices.get();
     });
     // On a failure after the allocation there is none: decoding itself cannot fail.

@@ -26,8 +26,26 @@ std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* wid
 std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* width, int32_t* height,
                                      uint32_t format, bool& noMemory);
 
-int32_t tgaLastError();
-const char* tgaErrorText(int32_t code);
+// Why a TGA operation failed. The values are the module's error codes, fixed by its text table;
+// a code outside it (a value no operation records) has the text "unknown error".
+enum class TgaError : int32_t {
+    none = 0,
+    badHeader = 1,
+    cannotOpen = 2,
+    badFormat = 3,
+    unexpectedEnd = 4,
+    noData = 5,
+    mapForGrey = 6,
+    badEntrySize = 7,
+    badColourMap = 8,
+    cannotRead = 9,
+    unknownType = 10,
+    zeroSide = 11,
+};
+
+// The code of the last failed operation; a successful one leaves it as it was.
+TgaError tgaLastError();
+const char* tgaErrorText(TgaError code);
 
 // Turns a stored value of `depth` bits into an output pixel (red in the low byte, alpha in the
 // high byte, colours premultiplied; the top byte cleared for format 3).
@@ -38,19 +56,22 @@ uint32_t convertTgaPixel(uint32_t value, int32_t depth, int32_t alphaBits, uint3
 void storeTgaPixel(uint8_t* image, uint8_t descriptor, uint32_t index, uint32_t width,
                    uint32_t height, uint32_t value, uint32_t format);
 
+// The bytes of a TGA file's fixed header, before its image ID.
+constexpr size_t TGA_HEADER_SIZE = 18;
+
 // Images of more than this many pixels are refused before allocation.
 constexpr uint64_t TGA_MAX_PIXELS = uint64_t{1} << 28;
 
 // ---- Writer ----
 
 // An uninitialised width x height x format buffer; null for a format other than 3 or 4
-// (error 3) or when memory is short (code unchanged).
+// (badFormat) or when memory is short (code unchanged).
 std::unique_ptr<uint8_t[]> newTgaImage(uint32_t width, uint32_t height, uint32_t format);
 
 // Write an uncompressed (type 2) or run-length (type 10) true-colour file with the 21-byte
 // image ID "written by spritebake". Return 1 when the whole file was written; 0 with the
-// last-error code set otherwise (3: bad format, 2: cannot create, or a failed write, after
-// which the partial file is removed). writeTgaRle un-premultiplies format-4 pixels.
+// last-error code set otherwise (badFormat, or cannotOpen: cannot create, or a failed write,
+// after which the partial file is removed). writeTgaRle un-premultiplies format-4 pixels.
 int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
                     uint32_t format);
 int32_t writeTgaRle(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,

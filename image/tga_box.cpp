@@ -16,12 +16,7 @@
 
 namespace {
 
-constexpr size_t kHeaderSize = 18;
-constexpr uint64_t kAlphaMask = 0xFF000000FF000000ull;
-
-uint32_t readU16(const uint8_t* bytes) {
-    return bytes[0] | uint32_t{bytes[1]} << 8;
-}
+constexpr uint64_t ALPHA_MASK = 0xFF000000FF000000ull;
 
 #if defined(__SSE2__)
 // Whether any of the 16 stored 32-bit pixels at `p` has a non-zero alpha byte.
@@ -40,7 +35,7 @@ bool anyAlpha16(const uint8_t* p) {
     std::memcpy(words, p, sizeof words);
     uint64_t any = 0;
     for (uint64_t w : words) any |= w;
-    return (any & kAlphaMask) != 0;
+    return (any & ALPHA_MASK) != 0;
 }
 #endif
 
@@ -64,7 +59,7 @@ uint32_t firstVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     for (; c + 4 <= to; c += 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{c} * 4, sizeof words);
-        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+        if (((words[0] | words[1]) & ALPHA_MASK) != 0) break;
     }
     while (c < to && row[size_t{c} * 4 + 3] == 0) ++c;
     return c;
@@ -77,7 +72,7 @@ uint32_t endOfVisible(const uint8_t* row, uint32_t from, uint32_t to) {
     for (; e >= from + 4; e -= 4) {
         uint64_t words[2];
         std::memcpy(words, row + size_t{e - 4} * 4, sizeof words);
-        if (((words[0] | words[1]) & kAlphaMask) != 0) break;
+        if (((words[0] | words[1]) & ALPHA_MASK) != 0) break;
     }
     while (e > from && row[size_t{e - 1} * 4 + 3] == 0) --e;
     return e;
@@ -215,13 +210,13 @@ FileBox runLengthBox(const TgaLayout& layout) {
 }  // namespace
 
 bool tgaFastLayout(std::span<const uint8_t> file, TgaLayout& layout) {
-    if (file.size() < kHeaderSize) return false;
-    const uint8_t* header = file.data();
-    const uint32_t mapType = header[1];
-    const uint32_t imageType = header[2];
-    const uint32_t width = readU16(header + 12);
-    const uint32_t height = readU16(header + 14);
-    const uint32_t depth = header[16];
+    TgaHeader header;
+    if (!parseTgaHeader(file, header)) return false;
+    const uint32_t mapType = header.mapType;
+    const uint32_t imageType = header.imageType;
+    const uint32_t width = header.width;
+    const uint32_t height = header.height;
+    const uint32_t depth = header.pixelDepth;
     const uint64_t count = uint64_t{width} * height;
     if (mapType != 0 || (imageType != 2 && imageType != 10) || (depth != 24 && depth != 32) ||
         count == 0 || count > TGA_MAX_PIXELS) {
@@ -229,12 +224,13 @@ bool tgaFastLayout(std::span<const uint8_t> file, TgaLayout& layout) {
     }
     layout = TgaLayout{};
     layout.file = file;
-    layout.pixelPos = kHeaderSize + header[0];  // past the image ID; may lie past the end
+    // Past the image ID; may lie past the end.
+    layout.pixelPos = TGA_HEADER_SIZE + header.idLength;
     layout.width = width;
     layout.height = height;
     layout.bytesPerPixel = depth / 8;
     layout.depth = static_cast<int32_t>(depth);
-    layout.descriptor = header[17];
+    layout.descriptor = header.descriptor;
     layout.alphaBits = layout.descriptor & 0x0F;
     layout.format = 4;
     layout.runLength = imageType == 10;

@@ -18,7 +18,7 @@ inline uint32_t loadWord(const uint8_t* p) {
 }
 
 struct ConvBgra32 {
-    static constexpr uint32_t kBytes = 4;
+    static constexpr uint32_t BYTES = 4;
     const uint8_t* premultiply;
     uint32_t operator()(const uint8_t* p) const {
         uint32_t word = loadWord(p);
@@ -31,12 +31,12 @@ struct ConvBgra32 {
 };
 
 struct ConvBgrx32 {  // 32-bit without alpha bits: the stored alpha byte is ignored
-    static constexpr uint32_t kBytes = 4;
+    static constexpr uint32_t BYTES = 4;
     uint32_t operator()(const uint8_t* p) const { return opaqueFromBgr(loadWord(p)); }
 };
 
 struct ConvBgr24 {
-    static constexpr uint32_t kBytes = 3;
+    static constexpr uint32_t BYTES = 3;
     uint32_t operator()(const uint8_t* p) const {
         return p[2] | uint32_t{p[1]} << 8 | uint32_t{p[0]} << 16 | 0xFF000000u;
     }

@@ -19,14 +19,14 @@
 
 namespace {
 
-constexpr size_t kFormat = 4;
+constexpr size_t FORMAT = 4;
 
 // Converts `count` stored 32-bit pixels of one row. Four pixels at a time where all four are
 // opaque (blue and red swapped, nothing else changes) or all four have alpha 0 (all zero, which
 // is what premultiplying gives); any other group goes pixel by pixel through `conv`.
 template <class Conv>
 void convertRow32(const uint8_t* src, size_t count, uint8_t* out, const Conv& conv) {
-    constexpr bool kHasAlpha = std::is_same_v<Conv, ConvBgra32>;
+    constexpr bool HAS_ALPHA = std::is_same_v<Conv, ConvBgra32>;
     size_t i = 0;
 #if defined(__SSE2__)
     const __m128i alphaMask = _mm_set1_epi32(static_cast<int>(0xFF000000u));
@@ -36,7 +36,7 @@ void convertRow32(const uint8_t* src, size_t count, uint8_t* out, const Conv& co
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i * 4));
         const __m128i alpha = _mm_and_si128(v, alphaMask);
         bool opaque = true;
-        if constexpr (kHasAlpha) {
+        if constexpr (HAS_ALPHA) {
             const int full = _mm_movemask_epi8(_mm_cmpeq_epi32(alpha, alphaMask));
             if (full != 0xFFFF) {
                 opaque = false;
@@ -56,13 +56,13 @@ void convertRow32(const uint8_t* src, size_t count, uint8_t* out, const Conv& co
         }
         for (size_t k = i; k < i + 4; ++k) {
             const uint32_t value = conv(src + k * 4);
-            std::memcpy(out + k * 4, &value, kFormat);
+            std::memcpy(out + k * 4, &value, FORMAT);
         }
     }
 #endif
     for (; i < count; ++i) {
         const uint32_t value = conv(src + i * 4);
-        std::memcpy(out + i * 4, &value, kFormat);
+        std::memcpy(out + i * 4, &value, FORMAT);
     }
 }
 
@@ -98,7 +98,7 @@ void convertRow24(const uint8_t* src, size_t count, uint8_t* out) {
     const ConvBgr24 conv;
     for (; i < count; ++i) {
         const uint32_t value = conv(src + i * 3);
-        std::memcpy(out + i * 4, &value, kFormat);
+        std::memcpy(out + i * 4, &value, FORMAT);
     }
 }
 
@@ -113,23 +113,23 @@ void cropRow(const TgaLayout& layout, const Conv& conv, uint32_t zero, uint64_t 
     if ((layout.descriptor & 0x10) == 0) {
         const uint64_t first = rowStart + left;
         const uint64_t have = first >= stored ? 0 : std::min<uint64_t>(count, stored - first);
-        const uint8_t* src = have > 0 ? px + first * Conv::kBytes : px;
-        if constexpr (Conv::kBytes == 4) {
+        const uint8_t* src = have > 0 ? px + first * Conv::BYTES : px;
+        if constexpr (Conv::BYTES == 4) {
             convertRow32(src, have, out, conv);
-            out += have * kFormat;
+            out += have * FORMAT;
         } else {
             static_assert(std::is_same_v<Conv, ConvBgr24>, "24-bit is the only other depth");
             convertRow24(src, have, out);
-            out += have * kFormat;
+            out += have * FORMAT;
         }
-        for (uint64_t j = have; j < count; ++j, out += kFormat) std::memcpy(out, &zero, kFormat);
+        for (uint64_t j = have; j < count; ++j, out += FORMAT) std::memcpy(out, &zero, FORMAT);
         return;
     }
     // Right to left: upright column x is file column w - 1 - x.
-    for (uint32_t j = 0; j < count; ++j, out += kFormat) {
+    for (uint32_t j = 0; j < count; ++j, out += FORMAT) {
         const uint64_t index = rowStart + (w - 1 - (left + j));
-        const uint32_t value = index < stored ? conv(px + index * Conv::kBytes) : zero;
-        std::memcpy(out, &value, kFormat);
+        const uint32_t value = index < stored ? conv(px + index * Conv::BYTES) : zero;
+        std::memcpy(out, &value, FORMAT);
     }
 }
 
@@ -138,11 +138,11 @@ void cropRaw(const TgaLayout& layout, const Conv& conv, const TgaBox& box, uint8
     const size_t size = layout.file.size();
     const size_t pos = std::min(layout.pixelPos, size);
     const uint64_t stored =
-        std::min<uint64_t>((size - pos) / Conv::kBytes, uint64_t{layout.width} * layout.height);
+        std::min<uint64_t>((size - pos) / Conv::BYTES, uint64_t{layout.width} * layout.height);
     const uint32_t zero = convertTgaValue(0, layout.depth, layout.alphaBits, 4, false);
     const bool topDown = (layout.descriptor & 0x20) != 0;
     const auto boxWidth = static_cast<uint32_t>(box.right - box.left + 1);
-    const size_t outStride = size_t{boxWidth} * kFormat;
+    const size_t outStride = size_t{boxWidth} * FORMAT;
     for (int32_t y = box.top; y <= box.bottom; ++y, out += outStride) {
         const auto upright = static_cast<uint32_t>(y);
         const uint32_t fileRow = topDown ? upright : layout.height - 1 - upright;
@@ -155,15 +155,15 @@ bool cropRunLength(const TgaLayout& layout, const TgaBox& box, uint8_t* out,
                    ReusedBuffer& scratch) {
     if (cropTgaRunLength(layout, box, out)) return true;
     // Any other layout: decoded whole into the scratch block, and the box copied out.
-    const size_t stride = size_t{layout.width} * kFormat;
+    const size_t stride = size_t{layout.width} * FORMAT;
     uint8_t* picture = scratch.reserve(stride * layout.height);
     if (picture == nullptr) return false;
     if (!decodeTgaFast(layout, picture)) decodeTgaGeneric(layout, picture);
-    const size_t outStride = static_cast<size_t>(box.right - box.left + 1) * kFormat;
+    const size_t outStride = static_cast<size_t>(box.right - box.left + 1) * FORMAT;
     // The decoded picture is bottom row first.
     for (int32_t y = box.top; y <= box.bottom; ++y, out += outStride) {
         const size_t row = layout.height - 1 - static_cast<size_t>(y);
-        std::memcpy(out, picture + row * stride + static_cast<size_t>(box.left) * kFormat,
+        std::memcpy(out, picture + row * stride + static_cast<size_t>(box.left) * FORMAT,
                     outStride);
     }
     return true;

@@ -5,9 +5,10 @@
 namespace {
 
 // One process-wide value without a lock: the module is single-threaded.
-int32_t lastError = 0;
+TgaError lastError = TgaError::none;
 
-constexpr const char* kErrorTexts[] = {
+// In the order of the codes.
+constexpr const char* ERROR_TEXTS[] = {
     "no error",
     "bad image header",
     "cannot open file",
@@ -21,19 +22,21 @@ constexpr const char* kErrorTexts[] = {
     "unknown image type",
     "image has size 0 width or height (or both)",
 };
-constexpr int32_t kErrorCount = static_cast<int32_t>(sizeof kErrorTexts / sizeof kErrorTexts[0]);
+constexpr int32_t ERROR_COUNT = static_cast<int32_t>(sizeof ERROR_TEXTS / sizeof ERROR_TEXTS[0]);
+static_assert(ERROR_COUNT == static_cast<int32_t>(TgaError::zeroSide) + 1);
 
 }  // namespace
 
-void setTgaError(int32_t code) {
+void setTgaError(TgaError code) {
     lastError = code;
 }
 
-int32_t tgaLastError() {
+TgaError tgaLastError() {
     return lastError;
 }
 
-const char* tgaErrorText(int32_t code) {
-    if (code < 0 || code >= kErrorCount) return "unknown error";
-    return kErrorTexts[code];
+const char* tgaErrorText(TgaError code) {
+    const auto index = static_cast<int32_t>(code);
+    if (index < 0 || index >= ERROR_COUNT) return "unknown error";
+    return ERROR_TEXTS[index];
 }

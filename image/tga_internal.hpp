@@ -7,8 +7,29 @@
 #include <memory>
 #include <span>
 
+#include "image/tga.hpp"
+
 // Records a failure of a TGA operation for tgaLastError() (tga_error.cpp).
-void setTgaError(int32_t code);
+void setTgaError(TgaError code);
+
+// The fields of a TGA file's fixed header, as stored (16-bit fields least significant byte
+// first); the origin fields are not used.
+struct TgaHeader {
+    uint32_t idLength = 0;
+    uint32_t mapType = 0;
+    uint32_t imageType = 0;
+    uint32_t firstEntry = 0;
+    uint32_t mapLength = 0;
+    uint32_t entrySize = 0;  // bits of a colour-map entry
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t pixelDepth = 0;
+    uint8_t descriptor = 0;  // alpha bits (0-3), right to left (bit 4), top down (bit 5)
+};
+
+// Reads the header at the start of `file`; false, touching nothing, when the file is shorter
+// than TGA_HEADER_SIZE.
+bool parseTgaHeader(std::span<const uint8_t> file, TgaHeader& header);
 
 // A read position over the bytes of a file held in memory. pos never exceeds the size, so a
 // read past the end is an ordinary failed read (-1), as with a stream at its end.

@@ -9,8 +9,8 @@ namespace {
 
 // The single-precision factors the format's 5-bit and 6-bit channels are scaled by; full
 // intensity becomes 254, not 255.
-constexpr float kScale5 = 8.2258f;
-constexpr float kScale6 = 4.0476f;
+constexpr float SCALE5 = 8.2258f;
+constexpr float SCALE6 = 4.0476f;
 
 uint32_t premultiplyChannel(uint32_t c, uint32_t a) {
     // In this order, in double precision, truncated: the result may fall one below c * a / 255.
@@ -18,10 +18,10 @@ uint32_t premultiplyChannel(uint32_t c, uint32_t a) {
 }
 
 uint32_t scale5(uint32_t level) {
-    return static_cast<uint32_t>(static_cast<float>(level) * kScale5);
+    return static_cast<uint32_t>(static_cast<float>(level) * SCALE5);
 }
 uint32_t scale6(uint32_t level) {
-    return static_cast<uint32_t>(static_cast<float>(level) * kScale6);
+    return static_cast<uint32_t>(static_cast<float>(level) * SCALE6);
 }
 
 // 5-5-5: the top bit (the attribute bit) is not used; always opaque.

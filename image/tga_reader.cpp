@@ -2,29 +2,23 @@
 // whole and decoded from memory; every result is the one a front-to-back stream reading gives
 // (a skip past the end is no error, a read past the end is a failed read).
 #include <cstdint>
-#include <new>
 #include <vector>
 
 #include "filesys/disk_read.hpp"
+#include "filesys/allocate.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
 
 namespace {
 
-constexpr size_t kHeaderSize = 18;
-
 // The file's bytes go into one buffer kept from load to load: sprites are loaded one after
 // another, and a fresh buffer for each costs more in page faults than decoding it. Files above
 // this size give their memory back after the load.
-constexpr size_t kKeptFileBytes = size_t{16} << 20;
+constexpr size_t KEPT_FILE_BYTES = size_t{16} << 20;
 
 std::vector<uint8_t>& fileBuffer() {
     static std::vector<uint8_t> buffer;
     return buffer;
-}
-
-uint32_t readU16(const uint8_t* bytes) {
-    return bytes[0] | uint32_t{bytes[1]} << 8;
 }
 
 bool isKnownType(uint32_t type) {
@@ -44,7 +38,27 @@ struct GenericSink {
     }
 };
 
+uint32_t readU16(const uint8_t* bytes) {
+    return bytes[0] | uint32_t{bytes[1]} << 8;
+}
+
 }  // namespace
+
+bool parseTgaHeader(std::span<const uint8_t> file, TgaHeader& header) {
+    if (file.size() < TGA_HEADER_SIZE) return false;
+    const uint8_t* bytes = file.data();
+    header.idLength = bytes[0];
+    header.mapType = bytes[1];
+    header.imageType = bytes[2];
+    header.firstEntry = readU16(bytes + 3);
+    header.mapLength = readU16(bytes + 5);
+    header.entrySize = bytes[7];
+    header.width = readU16(bytes + 12);
+    header.height = readU16(bytes + 14);
+    header.pixelDepth = bytes[16];
+    header.descriptor = bytes[17];
+    return true;
+}
 
 void decodeTgaGeneric(const TgaLayout& layout, uint8_t* image) {
     const uint32_t count = layout.width * layout.height;
@@ -82,53 +96,53 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
                                          bool* noMemory) {
     if (noMemory != nullptr) *noMemory = false;
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
-    if (file.size() < kHeaderSize) {
-        setTgaError(1);
+    TgaHeader header;
+    if (!parseTgaHeader(file, header)) {
+        setTgaError(TgaError::badHeader);
         return nullptr;
     }
-    const uint8_t* header = file.data();
-    const uint32_t idLength = header[0];
-    const uint32_t mapType = header[1];
-    const uint32_t imageType = header[2];
-    const uint32_t firstEntry = readU16(header + 3);
-    const uint32_t mapLength = readU16(header + 5);
-    const uint32_t entrySize = header[7];
-    const uint32_t imageWidth = readU16(header + 12);
-    const uint32_t imageHeight = readU16(header + 14);
-    const uint32_t pixelDepth = header[16];
-    const uint8_t descriptor = header[17];
+    const uint32_t idLength = header.idLength;
+    const uint32_t mapType = header.mapType;
+    const uint32_t imageType = header.imageType;
+    const uint32_t firstEntry = header.firstEntry;
+    const uint32_t mapLength = header.mapLength;
+    const uint32_t entrySize = header.entrySize;
+    const uint32_t imageWidth = header.width;
+    const uint32_t imageHeight = header.height;
+    const uint32_t pixelDepth = header.pixelDepth;
+    const uint8_t descriptor = header.descriptor;
 
     const uint32_t count = imageWidth * imageHeight;  // at most 65535 x 65535: fits
     if (count == 0) {
-        setTgaError(11);
+        setTgaError(TgaError::zeroSide);
         return nullptr;
     }
     // The image-ID skip is a relative seek: it cannot fail at the end of the data, it only
     // leaves every later read failing.
-    size_t pos = kHeaderSize + idLength;
+    size_t pos = TGA_HEADER_SIZE + idLength;
     if (imageType == 0) {
-        setTgaError(5);
+        setTgaError(TgaError::noData);
         return nullptr;
     }
     TgaLayout layout;
     layout.file = file;
     if (mapType != 0) {
         if (imageType == 3 || imageType == 11) {
-            setTgaError(6);
+            setTgaError(TgaError::mapForGrey);
             return nullptr;
         }
         if (entrySize != 15 && entrySize != 16 && entrySize != 24 && entrySize != 32) {
-            setTgaError(7);
+            setTgaError(TgaError::badEntrySize);
             return nullptr;
         }
         const uint32_t bytesPerEntry = (entrySize + 7) / 8;
         const size_t mapBytes = size_t{mapLength} * bytesPerEntry;
         const size_t available = pos <= file.size() ? file.size() - pos : 0;
         if (mapBytes > available) {
-            setTgaError(8);
+            setTgaError(TgaError::badColourMap);
             return nullptr;
         }
         layout.hasMap = true;
@@ -143,15 +157,14 @@ std::unique_ptr<uint8_t[]> decodeTgaWith(std::span<const uint8_t> file, int32_t*
         if (outputBytes > SIZE_MAX) return nullptr;
     }
     // Uninitialised on purpose: both decodings store every pixel.
-    std::unique_ptr<uint8_t[]> image;
-    try {
-        image = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(outputBytes));
-    } catch (const std::bad_alloc&) {
+    std::unique_ptr<uint8_t[]> image = tryAllocate<uint8_t>(static_cast<size_t>(outputBytes));
+    if (!image) {
         if (noMemory != nullptr) *noMemory = true;
         return nullptr;
     }
     if (!isKnownType(imageType)) {
-        setTgaError(10);  // only now, after the colour map was read and the image allocated
+        // Only now, after the colour map was read and the image allocated.
+        setTgaError(TgaError::unknownType);
         return nullptr;
     }
 
@@ -187,7 +200,7 @@ std::unique_ptr<uint8_t[]> decodeTga(std::span<const uint8_t> file, int32_t* wid
 std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* height,
                                    uint32_t format) {
     if (format != 3 && format != 4) {  // decided before the file is touched
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
     std::vector<uint8_t>& bytes = fileBuffer();
@@ -196,9 +209,9 @@ std::unique_ptr<uint8_t[]> loadTga(const char* path, int32_t* width, int32_t* he
     if (read == FileRead::read) {
         image = decodeTga(bytes, width, height, format);
     } else {
-        setTgaError(2);
+        setTgaError(TgaError::cannotOpen);
     }
-    if (bytes.capacity() > kKeptFileBytes) {
+    if (bytes.capacity() > KEPT_FILE_BYTES) {
         bytes.clear();
         bytes.shrink_to_fit();
     }

@@ -38,6 +38,3 @@ bool findTgaBox(std::span<const uint8_t> file, TgaBox& box);
 // the box is blank or not inside the picture, or there is no memory for the scratch.
 bool cropTgaFast(std::span<const uint8_t> file, const TgaBox& box, uint8_t* out,
                  ReusedBuffer& scratch);
-
-// The bytes of a TGA file's fixed header, before its image ID.
-constexpr size_t TGA_HEADER_SIZE = 18;

@@ -8,17 +8,18 @@
 #include <memory>
 
 #include "filesys/file_access.hpp"
+#include "filesys/allocate.hpp"
 #include "image/tga.hpp"
 #include "image/tga_internal.hpp"
 
 namespace {
 
 // Any mode but FILE_MODE_READ creates or truncates for writing.
-constexpr int32_t kWriteMode = 33538;
-constexpr int32_t kWritePermission = 384;
-constexpr char kImageId[] = "written by spritebake";
-constexpr size_t kImageIdLength = sizeof kImageId - 1;  // 21, written without its zero
-constexpr size_t kChunk = 1 << 16;
+constexpr int32_t WRITE_MODE = 33538;
+constexpr int32_t WRITE_PERMISSION = 384;
+constexpr char IMAGE_ID[] = "written by spritebake";
+constexpr size_t IMAGE_ID_LENGTH = sizeof IMAGE_ID - 1;  // 21, written without its zero
+constexpr size_t CHUNK = 1 << 16;
 
 // Collects the file's bytes and hands them to the file layer in chunks; remembers the first
 // failed or short write, after which nothing more is written.
@@ -39,14 +40,14 @@ class TgaOutput {
     }
     void putByte(uint8_t byte) { put(&byte, 1); }
 
-    // Writes what is left and closes the file. Returns 1, or 0 with error 2 and the file
+    // Writes what is left and closes the file. Returns 1, or 0 with cannotOpen and the file
     // removed (only a regular file; a device is left alone).
     int32_t finish(const char* path) {
         flush();
         bool closed = fileClose(handle_) == 0;
         if (failed_ || !closed) {
             if (regular_) fileRemove(path);
-            setTgaError(2);
+            setTgaError(TgaError::cannotOpen);
             return 0;
         }
         return 1;
@@ -65,13 +66,13 @@ class TgaOutput {
     bool regular_;
     bool failed_ = false;
     size_t used_ = 0;
-    std::array<uint8_t, kChunk> buffer_;
+    std::array<uint8_t, CHUNK> buffer_;
 };
 
 void putHeader(TgaOutput& out, uint32_t width, uint32_t height, uint32_t format,
                uint8_t imageType) {
-    uint8_t header[18] = {};
-    header[0] = static_cast<uint8_t>(kImageIdLength);
+    uint8_t header[TGA_HEADER_SIZE] = {};
+    header[0] = static_cast<uint8_t>(IMAGE_ID_LENGTH);
     header[2] = imageType;
     header[12] = static_cast<uint8_t>(width);
     header[13] = static_cast<uint8_t>(width >> 8);
@@ -80,7 +81,7 @@ void putHeader(TgaOutput& out, uint32_t width, uint32_t height, uint32_t format,
     header[16] = static_cast<uint8_t>(format * 8);
     header[17] = format == 4 ? 8 : 0;
     out.put(header, sizeof header);
-    out.put(reinterpret_cast<const uint8_t*>(kImageId), kImageIdLength);
+    out.put(reinterpret_cast<const uint8_t*>(IMAGE_ID), IMAGE_ID_LENGTH);
 }
 
 // The file's blue, green, red (, alpha) bytes of one input pixel, in bits 0-31.
@@ -115,8 +116,8 @@ void putValue(TgaOutput& out, uint32_t value, uint32_t format) {
 }
 
 int32_t openForWriting(const char* path) {
-    int32_t handle = fileOpenDisk(path, kWriteMode, kWritePermission);
-    if (handle == -1) setTgaError(2);
+    int32_t handle = fileOpenDisk(path, WRITE_MODE, WRITE_PERMISSION);
+    if (handle == -1) setTgaError(TgaError::cannotOpen);
     return handle;
 }
 
@@ -225,22 +226,18 @@ class PacketWriter {
 
 std::unique_ptr<uint8_t[]> newTgaImage(uint32_t width, uint32_t height, uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return nullptr;
     }
     const uint64_t pixels = uint64_t{width} * height;
     if (pixels > SIZE_MAX / format) return nullptr;
-    try {
-        return std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(pixels) * format);
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    return tryAllocate<uint8_t>(static_cast<size_t>(pixels) * format);
 }
 
 int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
                     uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return 0;
     }
     int32_t handle = openForWriting(path);
@@ -269,7 +266,7 @@ int32_t writeTgaRaw(const char* path, uint32_t width, uint32_t height, const uin
 int32_t writeTgaRle(const char* path, uint32_t width, uint32_t height, const uint8_t* pixels,
                     uint32_t format) {
     if (format != 3 && format != 4) {
-        setTgaError(3);
+        setTgaError(TgaError::badFormat);
         return 0;
     }
     // The working buffer of one row for the raw packets, taken before the file is created: when
@@ -278,12 +275,8 @@ int32_t writeTgaRle(const char* path, uint32_t width, uint32_t height, const uin
     if constexpr (sizeof(size_t) < sizeof(uint64_t)) {
         if (rowBytes > SIZE_MAX) return 0;
     }
-    std::unique_ptr<uint8_t[]> row;
-    try {
-        row = std::make_unique_for_overwrite<uint8_t[]>(rowBytes == 0 ? 1 : rowBytes);
-    } catch (const std::bad_alloc&) {
-        return 0;
-    }
+    std::unique_ptr<uint8_t[]> row = tryAllocate<uint8_t>(rowBytes == 0 ? 1 : rowBytes);
+    if (!row) return 0;
     int32_t handle = openForWriting(path);
     if (handle == -1) return 0;
     TgaOutput out(handle);

@@ -172,15 +172,18 @@ std::string outputPath(const DriverState& state) {
     return state.writeOneFile == 0 ? state.infoFileName : state.destDir + state.singleFileName;
 }
 
-int32_t runOutputStage(const DriverState& state, const char* controlPath, bool keepIfSame) {
-    if (state.writeOneFile == 0) return writeInfoFile(state, outputPath(state), keepIfSame) ? 0 : 1;
+ExitStatus runOutputStage(const DriverState& state, const char* controlPath, bool keepIfSame) {
+    const auto status = [](bool written) {
+        return written ? ExitStatus::done : ExitStatus::notWritten;
+    };
+    if (state.writeOneFile == 0) return status(writeInfoFile(state, outputPath(state), keepIfSame));
     if (!state.singleFileName.empty()) {
-        return writeSingleSpriteFile(state, outputPath(state), keepIfSame) ? 0 : 1;
+        return status(writeSingleSpriteFile(state, outputPath(state), keepIfSame));
     }
     printMessage(MessageId::noSingleFileName,
                  "Error, file name for single sprite file not specified.\n");
     printMessage(MessageId::noSingleFileName,
                  "Config. file %s should have a line that looks like:\n", controlPath);
     printMessage(MessageId::noSingleFileName, "WriteOneFile FNAME\n");
-    return 1;
+    return ExitStatus::notWritten;
 }

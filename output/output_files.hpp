@@ -7,6 +7,7 @@
 #include <string>
 
 #include "control/driver_state.hpp"
+#include "control/exit_status.hpp"
 
 // One sprite's line of the info file and of the single sprite file's text header, with its
 // line feed.
@@ -34,9 +35,11 @@ bool writeInfoFile(const DriverState& state, const std::string& path, bool keepI
 bool writeSingleSpriteFile(const DriverState& state, const std::string& path,
                            bool keepIfSame = false);
 
-// Writes the output the state asks for. Returns the process exit status: 0 when a file was
-// written completely, 1 when none was. `controlPath` names the control file in messages.
-int32_t runOutputStage(const DriverState& state, const char* controlPath, bool keepIfSame = false);
+// Writes the output the state asks for. Returns the process exit status: done when a file was
+// written completely, notWritten when none was. `controlPath` names the control file in
+// messages.
+ExitStatus runOutputStage(const DriverState& state, const char* controlPath,
+                          bool keepIfSame = false);
 
 // The path of the output the state asks for: the info file's, or Dest + the single sprite
 // file's name.

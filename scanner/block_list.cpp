@@ -1,8 +1,8 @@
 // BlockList: an owning doubly linked list of zeroed byte blocks.
 #include <memory>
-#include <new>
 #include <utility>
 
+#include "filesys/allocate.hpp"
 #include "scanner.hpp"
 
 namespace {
@@ -21,13 +21,14 @@ BlockList::~BlockList() {
 
 BlockList::Node* BlockList::appendNew(int32_t size) {
     if (size < 0) return nullptr;
-    std::unique_ptr<Node> node;
-    try {
-        node = std::make_unique<Node>();
-        node->bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(size));  // zeroed
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<Node> node = tryWithMemory(
+        [&] {
+            auto made = std::make_unique<Node>();
+            made->bytes = std::make_unique<uint8_t[]>(static_cast<size_t>(size));  // zeroed
+            return made;
+        },
+        nullptr);
+    if (!node) return nullptr;
     node->size = size;
     node->prev = tail_;
     Node* added = node.get();

@@ -2,10 +2,10 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <new>
 #include <string_view>
 #include <vector>
 
+#include "filesys/allocate.hpp"
 #include "sidecar/constant_names.hpp"
 #include "sidecar/fingerprint.hpp"
 
@@ -148,9 +148,6 @@ std::string defaultHeaderPrefix(std::string_view headerPath) {
 }
 
 std::optional<std::string> cHeaderBytes(const SpriteView& view, std::string_view prefix) {
-    try {
-        return buildHeader(view, prefix);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    return tryWithMemory([&]() -> std::optional<std::string> { return buildHeader(view, prefix); },
+                         std::nullopt);
 }

@@ -1,9 +1,9 @@
 #include "sidecar/manifest.hpp"
 
 #include <cstdint>
-#include <new>
 #include <string_view>
 
+#include "filesys/allocate.hpp"
 #include "sidecar/fingerprint.hpp"
 #include "sidecar/json_text.hpp"
 
@@ -110,9 +110,6 @@ std::string buildManifest(const SpriteView& view) {
 }  // namespace
 
 std::optional<std::string> manifestBytes(const SpriteView& view) {
-    try {
-        return buildManifest(view);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    return tryWithMemory([&]() -> std::optional<std::string> { return buildManifest(view); },
+                         std::nullopt);
 }

@@ -3,7 +3,8 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <new>
+
+#include "filesys/allocate.hpp"
 
 namespace {
 
@@ -13,14 +14,14 @@ struct MemorySink {
 
 void appendToSink(png_structp png, png_bytep data, size_t length) {
     auto* sink = static_cast<MemorySink*>(png_get_io_ptr(png));
-    bool stored = true;
-    try {
-        sink->bytes->insert(sink->bytes->end(), data, data + length);
-    } catch (const std::bad_alloc&) {
-        stored = false;
-    }
-    // libpng's error path leaves by longjmp, which must not cross a live C++ object: the try
-    // block above has ended before it is taken.
+    const bool stored = tryWithMemory(
+        [&] {
+            sink->bytes->insert(sink->bytes->end(), data, data + length);
+            return true;
+        },
+        false);
+    // libpng's error path leaves by longjmp, which must not cross a live C++ object: the
+    // insertion's try block has ended before it is taken.
     if (!stored) png_error(png, "out of memory");
 }
 

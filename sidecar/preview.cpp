@@ -1,9 +1,9 @@
 #include "sidecar/preview.hpp"
 
 #include <algorithm>
-#include <new>
 #include <string>
 
+#include "filesys/allocate.hpp"
 #include "sidecar/digit_font.hpp"
 #include "sidecar/png_encode.hpp"
 #include "sidecar/preview_layout.hpp"
@@ -166,17 +166,17 @@ PreviewResult renderSheet(const SpriteView& view, const SheetLayout& sheet) {
     const Band whole{0, sheet.height, 0, 0};
     size_t next = 0;  // the band to draw when its first row is asked for
     const auto rowAt = [&](uint32_t y) -> const uint8_t* {
-        try {
-            if (sheet.bands.empty()) {
-                if (y == 0) canvas.start(whole);
-            } else if (next < sheet.bands.size() && y == sheet.bands[next].y) {
-                drawBand(canvas, sheet, sheet.bands[next], view);
-                ++next;
-            }
-            return canvas.row(y);
-        } catch (const std::bad_alloc&) {
-            return nullptr;
-        }
+        return tryWithMemory(
+            [&]() -> const uint8_t* {
+                if (sheet.bands.empty()) {
+                    if (y == 0) canvas.start(whole);
+                } else if (next < sheet.bands.size() && y == sheet.bands[next].y) {
+                    drawBand(canvas, sheet, sheet.bands[next], view);
+                    ++next;
+                }
+                return canvas.row(y);
+            },
+            nullptr);
     };
     PreviewResult result;
     if (encodePngRgb(static_cast<uint32_t>(sheet.width), static_cast<uint32_t>(sheet.height), rowAt,
@@ -191,9 +191,6 @@ PreviewResult renderSheet(const SpriteView& view, const SheetLayout& sheet) {
 PreviewResult previewPng(const SpriteView& view) {
     const std::optional<SheetLayout> sheet = layoutSheet(view);
     if (!sheet) return {PreviewStatus::TooLarge, {}};
-    try {
-        return renderSheet(view, *sheet);
-    } catch (const std::bad_alloc&) {
-        return {PreviewStatus::Failed, {}};
-    }
+    return tryWithMemory([&] { return renderSheet(view, *sheet); },
+                         PreviewResult{PreviewStatus::Failed, {}});
 }

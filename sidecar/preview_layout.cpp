@@ -1,9 +1,9 @@
 #include "sidecar/preview_layout.hpp"
 
 #include <algorithm>
-#include <new>
 #include <string>
 
+#include "filesys/allocate.hpp"
 #include "sidecar/digit_font.hpp"
 #include "sprite/hotspot.hpp"
 
@@ -121,9 +121,5 @@ int64_t labelWidth(size_t index) {
 }
 
 std::optional<SheetLayout> layoutSheet(const SpriteView& view) {
-    try {
-        return buildLayout(view);
-    } catch (const std::bad_alloc&) {
-        return std::nullopt;
-    }
+    return tryWithMemory([&] { return buildLayout(view); }, std::nullopt);
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "filesys/allocate.hpp"
 #include "filesys/disk_read.hpp"
 #include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
@@ -113,9 +114,12 @@ SpriteLoad readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
     // The lookup's stat stands for the one before the open.
     const ReadOptions options{.foundRegular = true, .plan = plan};
     switch (readRegularFile(path.c_str(), reused().file, bytes, options)) {
-        case FileRead::read: return SpriteLoad::loaded;
-        case FileRead::noMemory: return SpriteLoad::outOfMemory;
-        case FileRead::unreadable: break;
+        case FileRead::read:
+            return SpriteLoad::loaded;
+        case FileRead::noMemory:
+            return SpriteLoad::outOfMemory;
+        case FileRead::unreadable:
+            break;
     }
     return SpriteLoad::notLoaded;
 }
@@ -280,16 +284,17 @@ SpriteLoad loadSpriteBox(const std::string& path, int32_t kind, DiskEntry onDisk
 SpriteLoad loadCroppedSpriteRgba(const std::string& path, int32_t kind, CroppedSprite& sprite,
                                  std::vector<uint8_t>& rgba) {
     rgba.clear();
-    try {
-        if (spriteKind(kind).bytesPerPixel == static_cast<int32_t>(RGBA_BYTES)) {
-            return loadRgbaKindAsRgba(path, kind, sprite, rgba);
-        }
-        // The palette kind: its colours come from its file, which its load reads anyway.
-        sprite = CroppedSprite{};
-        reused().startLoad();
-        return loadPcxRgba(path, sprite, rgba);
-    } catch (const std::bad_alloc&) {
-        rgba.clear();
-        return SpriteLoad::outOfMemory;
-    }
+    const SpriteLoad load = tryWithMemory(
+        [&] {
+            if (spriteKind(kind).bytesPerPixel == static_cast<int32_t>(RGBA_BYTES)) {
+                return loadRgbaKindAsRgba(path, kind, sprite, rgba);
+            }
+            // The palette kind: its colours come from its file, which its load reads anyway.
+            sprite = CroppedSprite{};
+            reused().startLoad();
+            return loadPcxRgba(path, sprite, rgba);
+        },
+        SpriteLoad::outOfMemory);
+    if (load == SpriteLoad::outOfMemory) rgba.clear();
+    return load;
 }

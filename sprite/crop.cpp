@@ -2,7 +2,8 @@
 
 #include <cstddef>
 #include <cstring>
-#include <new>
+
+#include "filesys/allocate.hpp"
 
 int32_t cropTop = 0;
 int32_t cropBottom = 0;
@@ -129,12 +130,8 @@ std::unique_ptr<uint8_t[]> cropRgba(const uint8_t* pixels, int32_t width, int32_
     const int32_t w = cropRight - cropLeft + 1;
     const int32_t h = cropBottom - cropTop + 1;
     const size_t outStride = rowBytes(w, RGBA_BYTES);
-    std::unique_ptr<uint8_t[]> out;
-    try {
-        out = std::make_unique_for_overwrite<uint8_t[]>(outStride * static_cast<size_t>(h));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<uint8_t[]> out = tryAllocate<uint8_t>(outStride * static_cast<size_t>(h));
+    if (!out) return nullptr;
     // Source row cropTop + i goes to output row h - 1 - i: the bottom-row-first buffer comes
     // out top row first.
     const uint8_t* src =
@@ -174,12 +171,8 @@ std::unique_ptr<uint8_t[]> cropIndexed(const uint8_t* pixels, int32_t width, int
     const int32_t w = cropRight - cropLeft + 1;
     const int32_t h = cropBottom - cropTop + 1;
     const size_t outStride = rowBytes(w, 1);
-    std::unique_ptr<uint8_t[]> out;
-    try {
-        out = std::make_unique_for_overwrite<uint8_t[]>(outStride * static_cast<size_t>(h));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<uint8_t[]> out = tryAllocate<uint8_t>(outStride * static_cast<size_t>(h));
+    if (!out) return nullptr;
     const uint8_t* src =
         pixels + static_cast<size_t>(cropTop) * stride + static_cast<size_t>(cropLeft);
     for (int32_t i = 0; i < h; ++i, src += stride) {

@@ -3,7 +3,8 @@
 #include <cstddef>
 #include <cstring>
 #include <limits>
-#include <new>
+
+#include "filesys/allocate.hpp"
 
 namespace {
 
@@ -58,12 +59,8 @@ std::unique_ptr<uint8_t[]> padToPowerOfTwo(const uint8_t* pixels, int32_t w, int
     if (W2 == 0 || H2 == 0) return nullptr;
     const uint64_t bytes = static_cast<uint64_t>(W2) * static_cast<uint64_t>(H2) * 4;
     if (bytes > static_cast<uint64_t>(std::numeric_limits<ptrdiff_t>::max())) return nullptr;
-    std::unique_ptr<uint8_t[]> out;
-    try {
-        out = std::make_unique_for_overwrite<uint8_t[]>(static_cast<size_t>(bytes));
-    } catch (const std::bad_alloc&) {
-        return nullptr;
-    }
+    std::unique_ptr<uint8_t[]> out = tryAllocate<uint8_t>(static_cast<size_t>(bytes));
+    if (!out) return nullptr;
     std::memset(out.get(), 0, static_cast<size_t>(bytes));
     // The image takes the last h rows and the first w columns; a side below 1 copies nothing.
     if (w > 0 && h > 0) {

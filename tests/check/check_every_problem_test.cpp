@@ -138,9 +138,9 @@ TEST(CheckEveryProblem, EachOnceAtItsLineAndNothingWritten) {
     const testsupport::ChildResult result = testsupport::runInChild([&] {
         if (chdir(dir.path("").c_str()) != 0) _exit(120);
         setupConsole();
-        const int32_t status = runCheckText(text, "all.ctl");
+        const ExitStatus status = runCheckText(text, "all.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
     EXPECT_EQ(result.out, expected);
     EXPECT_EQ(result.exitStatus, 3);

@@ -52,9 +52,9 @@ testsupport::ChildResult checkIn(const std::string& cwd, const std::string& text
     return testsupport::runInChild([&] {
         if (chdir(cwd.c_str()) != 0) _exit(120);
         setupConsole();
-        const int32_t status = runCheckText(text, shownName);
+        const ExitStatus status = runCheckText(text, shownName);
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
 }
 
@@ -340,9 +340,9 @@ TEST(Check, LeavesTheRunAsItWas) {
         if (chdir(memDir.path("").c_str()) != 0) _exit(120);
         setupConsole();
         runCheckText(control + "Sorce x/\n", "mem.ctl");
-        const int status = runControlTextWithOutput(control, "mem.ctl");
+        const ExitStatus status = runControlTextWithOutput(control, "mem.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
     const std::string lint =
         "mem.ctl:4: warning: Padding value \"TGA\", read from line 5, is "

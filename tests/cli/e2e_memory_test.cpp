@@ -206,9 +206,9 @@ testsupport::ChildResult runLimited(const BakeDir& dir, const std::string& contr
         } else {
             limitAddressSpace(extra);
         }
-        const int status = runControlTextWithOutput(control, "sprites.ctl");
+        const ExitStatus status = runControlTextWithOutput(control, "sprites.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
 }
 

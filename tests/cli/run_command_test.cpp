@@ -6,16 +6,32 @@
 namespace {
 
 TEST(CombineStatus, FirstOfTheOrderWins) {
+    using S = ExitStatus;
     struct Case {
-        int32_t a, b, combined;
+        ExitStatus a, b, combined;
     };
-    constexpr Case kCases[] = {
-        {0, 0, 0}, {0, 3, 3},     {3, 0, 3},     {3, 1, 1},   {1, 3, 1},
-        {1, 0, 1}, {255, 1, 255}, {1, 255, 255}, {2, 255, 2}, {255, 2, 2},
+    constexpr Case CASES[] = {
+        {S::done, S::done, S::done},
+        {S::done, S::problems, S::problems},
+        {S::problems, S::done, S::problems},
+        {S::problems, S::notWritten, S::notWritten},
+        {S::notWritten, S::problems, S::notWritten},
+        {S::notWritten, S::done, S::notWritten},
+        {S::limitBroken, S::notWritten, S::limitBroken},
+        {S::notWritten, S::limitBroken, S::limitBroken},
+        {S::commandLine, S::limitBroken, S::commandLine},
+        {S::limitBroken, S::commandLine, S::commandLine},
     };
-    for (const Case& c : kCases) {
-        EXPECT_EQ(combineStatus(c.a, c.b), c.combined) << c.a << " with " << c.b;
+    for (const Case& c : CASES) {
+        EXPECT_EQ(combineStatus(c.a, c.b), c.combined)
+            << static_cast<int>(c.a) << " with " << static_cast<int>(c.b);
     }
+    // The numbers the process exits with.
+    EXPECT_EQ(static_cast<int>(S::done), 0);
+    EXPECT_EQ(static_cast<int>(S::notWritten), 1);
+    EXPECT_EQ(static_cast<int>(S::commandLine), 2);
+    EXPECT_EQ(static_cast<int>(S::problems), 3);
+    EXPECT_EQ(static_cast<int>(S::limitBroken), 255);
 }
 
 }  // namespace

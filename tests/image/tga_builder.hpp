@@ -59,14 +59,15 @@ struct Decoded {
     bool ok = false;
     int32_t width = -7;  // -7: never stored
     int32_t height = -7;
-    int32_t code = 0;  // the last-error code after the call
+    TgaError code = TgaError::none;  // the last-error code after the call
     std::vector<uint8_t> pixels;
 };
 
 // Runs a decode with the last-error code first set to `codeBefore` (so an unchanged code can be
 // told from a code that was set).
 inline Decoded decode(const std::vector<uint8_t>& file, uint32_t format = 4,
-                      TgaDecodePath path = TgaDecodePath::Fast, int32_t codeBefore = 0) {
+                      TgaDecodePath path = TgaDecodePath::Fast,
+                      TgaError codeBefore = TgaError::none) {
     setTgaError(codeBefore);
     Decoded d;
     auto image = decodeTgaWith(file, &d.width, &d.height, format, path);

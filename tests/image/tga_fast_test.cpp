@@ -109,8 +109,9 @@ TEST(TgaFast, MatchesGenericDecodingOnGeneratedFiles) {
     for (int i = 0; i < 6000; ++i) {
         Bytes file = maker.file();
         for (uint32_t format : {3u, 4u}) {
-            Decoded fast = decode(file, format, TgaDecodePath::Fast, 99);
-            Decoded generic = decode(file, format, TgaDecodePath::Generic, 99);
+            Decoded fast = decode(file, format, TgaDecodePath::Fast, static_cast<TgaError>(99));
+            Decoded generic =
+                decode(file, format, TgaDecodePath::Generic, static_cast<TgaError>(99));
             ASSERT_TRUE(fast == generic) << "case " << i << " format " << format;
             decoded += fast.ok ? 1 : 0;
         }

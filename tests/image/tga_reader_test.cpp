@@ -30,7 +30,7 @@ Header twoByTwo24(uint8_t descriptor) {
 }
 
 // Both decodings must agree on every file of this suite; returns the fast one.
-Decoded decodeBoth(const Bytes& file, uint32_t format = 4, int32_t codeBefore = 0) {
+Decoded decodeBoth(const Bytes& file, uint32_t format = 4, TgaError codeBefore = TgaError::none) {
     Decoded fast = decode(file, format, TgaDecodePath::Fast, codeBefore);
     Decoded generic = decode(file, format, TgaDecodePath::Generic, codeBefore);
     EXPECT_TRUE(fast == generic) << "fast and generic decodings differ";
@@ -351,16 +351,16 @@ TEST(TgaReader, FileEndingInsideItsImageId) {
     h.width = 2;
     h.depth = 32;
     h.descriptor = 8;
-    Decoded plain = decodeBoth(tgaFile(h, {1, 2, 3}), 4, 6);
+    Decoded plain = decodeBoth(tgaFile(h, {1, 2, 3}), 4, TgaError::mapForGrey);
     ASSERT_TRUE(plain.ok);
     EXPECT_EQ(plain.pixels, Bytes(8, 0));
-    EXPECT_EQ(plain.code, 6);  // unchanged: no error on the way
+    EXPECT_EQ(plain.code, TgaError::mapForGrey);  // unchanged: no error on the way
 
     Header m = mapped(2, 1, 24);
     m.idLength = 200;
     Decoded withMap = decodeBoth(tgaFile(m, {1, 2, 3}));
     EXPECT_FALSE(withMap.ok);
-    EXPECT_EQ(withMap.code, 8);
+    EXPECT_EQ(withMap.code, TgaError::badColourMap);
 
     Header empty = mapped(2, 0, 24);
     empty.idLength = 200;
@@ -374,7 +374,7 @@ TEST(TgaReader, FileEndingInsideItsImageId) {
 struct ErrorCase {
     const char* name;
     Bytes file;
-    int32_t code;
+    TgaError code;
 };
 
 Header with(void (*edit)(Header&)) {
@@ -385,48 +385,48 @@ Header with(void (*edit)(Header&)) {
 
 TEST(TgaReader, ErrorCodesInTheirOrder) {
     const ErrorCase cases[] = {
-        {"no bytes", {}, 1},
-        {"17 header bytes", Bytes(17, 0), 1},
+        {"no bytes", {}, TgaError::badHeader},
+        {"17 header bytes", Bytes(17, 0), TgaError::badHeader},
         {"width 0 even with type 0", tgaFile(with([](Header& h) {
              h.width = 0;
              h.imageType = 0;
          })),
-         11},
+         TgaError::zeroSide},
         {"height 0 before the type", tgaFile(with([](Header& h) {
              h.height = 0;
              h.imageType = 77;
          })),
-         11},
+         TgaError::zeroSide},
         {"type 0 after an ID skip past the end", tgaFile(with([](Header& h) {
              h.idLength = 5;
              h.imageType = 0;
          })),
-         5},
+         TgaError::noData},
         {"black-and-white with a colour map, bad entry size unseen", tgaFile(with([](Header& h) {
              h.imageType = 3;
              h.mapType = 1;
              h.entrySize = 8;
          })),
-         6},
+         TgaError::mapForGrey},
         {"run-length black-and-white with a colour map", tgaFile(with([](Header& h) {
              h.imageType = 11;
              h.mapType = 1;
              h.entrySize = 24;
          })),
-         6},
+         TgaError::mapForGrey},
         {"entry size 8", tgaFile(with([](Header& h) {
              h.imageType = 1;
              h.mapType = 1;
              h.entrySize = 8;
          })),
-         7},
+         TgaError::badEntrySize},
         {"entry size 0 with map length 0", tgaFile(with([](Header& h) {
              h.imageType = 1;
              h.mapType = 1;
              h.entrySize = 0;
          })),
-         7},
-        {"short colour map", tgaFile(mapped(1, 4, 24), {1, 2, 3, 4, 5}), 8},
+         TgaError::badEntrySize},
+        {"short colour map", tgaFile(mapped(1, 4, 24), {1, 2, 3, 4, 5}), TgaError::badColourMap},
         {"type 4 with a short colour map",
          tgaFile(with([](Header& h) {
                      h.imageType = 4;
@@ -435,7 +435,7 @@ TEST(TgaReader, ErrorCodesInTheirOrder) {
                      h.mapLength = 2;
                  }),
                  {1, 2, 3}),
-         8},
+         TgaError::badColourMap},
         {"type 4 with a good colour map",
          tgaFile(with([](Header& h) {
                      h.imageType = 4;
@@ -444,13 +444,14 @@ TEST(TgaReader, ErrorCodesInTheirOrder) {
                      h.mapLength = 1;
                  }),
                  {1, 2, 3, 0}),
-         10},
-        {"type 255", tgaFile(with([](Header& h) { h.imageType = 255; }), {1, 2, 3}), 10},
+         TgaError::unknownType},
+        {"type 255", tgaFile(with([](Header& h) { h.imageType = 255; }), {1, 2, 3}),
+         TgaError::unknownType},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         for (uint32_t format : {3u, 4u}) {
-            Decoded d = decodeBoth(c.file, format, 0);
+            Decoded d = decodeBoth(c.file, format, TgaError::none);
             EXPECT_FALSE(d.ok);
             EXPECT_EQ(d.code, c.code);
             EXPECT_EQ(d.width, -7);  // the sides are left untouched
@@ -463,8 +464,34 @@ TEST(TgaReader, BadFormatComesFirst) {
     for (uint32_t format : {0u, 2u, 5u, 1000u}) {
         Decoded d = decode(Bytes{}, format);
         EXPECT_FALSE(d.ok);
-        EXPECT_EQ(d.code, 3);
+        EXPECT_EQ(d.code, TgaError::badFormat);
     }
+}
+
+TEST(TgaReader, HeaderFieldsByTheirOffsets) {
+    // Every field a different value; 16-bit fields least significant byte first; the origin
+    // (bytes 8 to 11) is read by nothing.
+    const Bytes bytes = {5,    1,    9,    0x34, 0x12, 0x00, 0x01, 32,   0xAA, 0xBB,
+                         0xCC, 0xDD, 0x02, 0x01, 0xFF, 0xFF, 16,   0x28, 0x77};
+    TgaHeader h;
+    ASSERT_TRUE(parseTgaHeader(bytes, h));
+    EXPECT_EQ(h.idLength, 5u);
+    EXPECT_EQ(h.mapType, 1u);
+    EXPECT_EQ(h.imageType, 9u);
+    EXPECT_EQ(h.firstEntry, 0x1234u);
+    EXPECT_EQ(h.mapLength, 256u);
+    EXPECT_EQ(h.entrySize, 32u);
+    EXPECT_EQ(h.width, 258u);
+    EXPECT_EQ(h.height, 65535u);
+    EXPECT_EQ(h.pixelDepth, 16u);
+    EXPECT_EQ(h.descriptor, 0x28);
+
+    TgaHeader untouched;
+    untouched.width = 77;
+    EXPECT_FALSE(parseTgaHeader(std::span<const uint8_t>(bytes).first(17), untouched));
+    EXPECT_EQ(untouched.width, 77u);
+    EXPECT_TRUE(parseTgaHeader(std::span<const uint8_t>(bytes).first(18), untouched));
+    static_assert(TGA_HEADER_SIZE == 18);
 }
 
 TEST(TgaReader, ErrorTexts) {
@@ -480,10 +507,13 @@ TEST(TgaReader, ErrorTexts) {
                            "cannot read from file",
                            "unknown image type",
                            "image has size 0 width or height (or both)"};
-    for (int32_t code = 0; code < 12; ++code) EXPECT_STREQ(tgaErrorText(code), texts[code]);
-    EXPECT_STREQ(tgaErrorText(12), "unknown error");
-    EXPECT_STREQ(tgaErrorText(-1), "unknown error");
-    EXPECT_STREQ(tgaErrorText(INT32_MIN), "unknown error");
+    for (int32_t code = 0; code < 12; ++code) {
+        EXPECT_STREQ(tgaErrorText(static_cast<TgaError>(code)), texts[code]);
+    }
+    EXPECT_STREQ(tgaErrorText(TgaError::zeroSide), texts[11]);
+    EXPECT_STREQ(tgaErrorText(static_cast<TgaError>(12)), "unknown error");
+    EXPECT_STREQ(tgaErrorText(static_cast<TgaError>(-1)), "unknown error");
+    EXPECT_STREQ(tgaErrorText(static_cast<TgaError>(INT32_MIN)), "unknown error");
 }
 
 // ---- The size bound ----
@@ -507,9 +537,9 @@ TEST(TgaReader, HostileSizeRefusedWithCodeUnchanged) {
         }),
     };
     for (const Header& h : sizes) {
-        Decoded d = decodeBoth(tgaFile(h), 4, 9);
+        Decoded d = decodeBoth(tgaFile(h), 4, TgaError::cannotRead);
         EXPECT_FALSE(d.ok);
-        EXPECT_EQ(d.code, 9);
+        EXPECT_EQ(d.code, TgaError::cannotRead);
         EXPECT_EQ(d.width, -7);
     }
     // The checks before the bound still decide their codes.
@@ -520,8 +550,8 @@ TEST(TgaReader, HostileSizeRefusedWithCodeUnchanged) {
                                       h.entrySize = 24;
                                       h.mapLength = 9;
                                   })),
-                                  4, 9);
-    EXPECT_EQ(shortMap.code, 8);
+                                  4, TgaError::cannotRead);
+    EXPECT_EQ(shortMap.code, TgaError::badColourMap);
     static_assert(TGA_MAX_PIXELS == (uint64_t{1} << 28));
 }
 
@@ -545,14 +575,14 @@ TEST(TgaLoad, MissingFileAndBadFormat) {
     std::string missing = dir.file("missing.tga");
     int32_t width = -7, height = -7;
     EXPECT_FALSE(loadTga(missing.c_str(), &width, &height, 4));
-    EXPECT_EQ(tgaLastError(), 2);
+    EXPECT_EQ(tgaLastError(), TgaError::cannotOpen);
     EXPECT_FALSE(loadTga(dir.path().c_str(), &width, &height, 4));  // a folder
-    EXPECT_EQ(tgaLastError(), 2);
+    EXPECT_EQ(tgaLastError(), TgaError::cannotOpen);
     // The format is checked before the file is touched: no error 2 for the missing file.
     EXPECT_FALSE(loadTga(missing.c_str(), &width, &height, 2));
-    EXPECT_EQ(tgaLastError(), 3);
+    EXPECT_EQ(tgaLastError(), TgaError::badFormat);
     EXPECT_FALSE(loadTga(missing.c_str(), &width, &height, 5));
-    EXPECT_EQ(tgaLastError(), 3);
+    EXPECT_EQ(tgaLastError(), TgaError::badFormat);
     EXPECT_EQ(width, -7);
     EXPECT_EQ(height, -7);
 }
@@ -565,7 +595,7 @@ TEST(TgaLoad, CodeOutlivesALaterSuccess) {
     testsupport::writeFile(good, tgaFile(Header{}, {1, 2, 3}));
     int32_t width = 0, height = 0;
     EXPECT_FALSE(loadTga(bad.c_str(), &width, &height, 4));
-    EXPECT_EQ(tgaLastError(), 5);
+    EXPECT_EQ(tgaLastError(), TgaError::noData);
     EXPECT_TRUE(loadTga(good.c_str(), &width, &height, 4));
-    EXPECT_EQ(tgaLastError(), 5);
+    EXPECT_EQ(tgaLastError(), TgaError::noData);
 }

@@ -207,20 +207,20 @@ TEST(TgaWriter, BadFormatAndUnwritablePath) {
     Bytes pixel = {1, 2, 3, 4, 5};
     for (Writer write : {writeTgaRaw, writeTgaRle}) {
         EXPECT_EQ(write(path.c_str(), 1, 1, pixel.data(), 5), 0);
-        EXPECT_EQ(tgaLastError(), 3);
+        EXPECT_EQ(tgaLastError(), TgaError::badFormat);
         EXPECT_FALSE(std::filesystem::exists(path));
         std::string unwritable = dir.file("no/such/folder.tga");
         EXPECT_EQ(write(unwritable.c_str(), 1, 1, pixel.data(), 3), 0);
-        EXPECT_EQ(tgaLastError(), 2);
+        EXPECT_EQ(tgaLastError(), TgaError::cannotOpen);
     }
 }
 
 TEST(TgaWriter, NewImage) {
     EXPECT_TRUE(newTgaImage(3, 2, 4));
     EXPECT_TRUE(newTgaImage(3, 2, 3));
-    setTgaError(0);
+    setTgaError(TgaError::none);
     EXPECT_FALSE(newTgaImage(3, 2, 5));
-    EXPECT_EQ(tgaLastError(), 3);
+    EXPECT_EQ(tgaLastError(), TgaError::badFormat);
 }
 
 TEST(TgaWriter, FailedWriteRemovesThePartialFile) {
@@ -232,9 +232,9 @@ TEST(TgaWriter, FailedWriteRemovesThePartialFile) {
         std::string path = dir.file("limited.tga");
         testsupport::ChildResult child = testsupport::runInChild(
             [&] {
-                setTgaError(0);
+                setTgaError(TgaError::none);
                 int32_t result = write(path.c_str(), side, side, image.data(), 4);
-                std::printf("%d %d\n", result, tgaLastError());
+                std::printf("%d %d\n", result, static_cast<int32_t>(tgaLastError()));
             },
             testsupport::ChildLimits{1000});
         EXPECT_EQ(child.exitStatus, 0);

@@ -114,9 +114,9 @@ TEST(PixelPass, SourcesChangedBetweenThePassesGetBlankBlocks) {
         if (chdir(changedFolder.c_str()) != 0) _exit(3);
         fileSystemInit("", nullptr);
         setPixelPassHook(changeSources);
-        const int status = runControlTextWithOutput(control, "sprites.ctl");
+        const ExitStatus status = runControlTextWithOutput(control, "sprites.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
 
     EXPECT_EQ(result.exitStatus, 0);

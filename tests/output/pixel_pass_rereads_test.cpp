@@ -63,9 +63,9 @@ testsupport::ChildResult runRewriting(const BakeDir& dir, const std::string& con
         usleep(2'200'000);
         fileSystemInit("", nullptr);
         setPixelPassHook(rewriteKeepingTimes);
-        const int status = runControlTextWithOutput(control, "sprites.ctl");
+        const ExitStatus status = runControlTextWithOutput(control, "sprites.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
 }
 

@@ -33,10 +33,10 @@ testsupport::ChildResult runInFolder(const std::string& cwd, std::vector<std::st
         if (chdir(cwd.c_str()) != 0) _exit(120);
         fileSystemInit("", nullptr);
         fileSetConfinement(confined);
-        int status = 0;
+        ExitStatus status = ExitStatus::done;
         for (const std::string& text : texts) status = runControlTextWithOutput(text, "mem.ctl");
         std::fflush(stdout);
-        _exit(status);
+        _exit(static_cast<int>(status));
     });
 }
 
