@@ -9,7 +9,6 @@
 #include "control/info_reader.hpp"
 #include "control/statements.hpp"
 #include "filesys/disk_read.hpp"
-#include "output/output_files.hpp"
 #include "scanner/scanner.hpp"
 
 namespace {
@@ -133,11 +132,4 @@ void runControlText(std::string_view text) {
     const size_t limit = static_cast<size_t>(std::numeric_limits<int32_t>::max());
     state.span = TextSpan{text.data(), static_cast<int32_t>(std::min(text.size(), limit))};
     runStatementLoop(state);
-}
-
-ExitStatus runControlTextWithOutput(std::string_view text, const char* controlName) {
-    return stopWhenMemoryRunsOut([&] {
-        runControlText(text);
-        return runOutputStage(driverState(), controlName);
-    });
 }

@@ -35,6 +35,7 @@
 
 #include "check/check.hpp"
 #include "control/driver.hpp"
+#include "output/output_files.hpp"
 #include "control/driver_state.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/testing.hpp"

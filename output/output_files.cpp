@@ -6,6 +6,7 @@
 #include <span>
 
 #include "console/console.hpp"
+#include "control/driver.hpp"
 #include "control/hotspot_names.hpp"
 #include "output/output_sink.hpp"
 #include "source/sprite_loading.hpp"
@@ -186,4 +187,11 @@ ExitStatus runOutputStage(const DriverState& state, const char* controlPath, boo
                  "Config. file %s should have a line that looks like:\n", controlPath);
     printMessage(MessageId::noSingleFileName, "WriteOneFile FNAME\n");
     return ExitStatus::notWritten;
+}
+
+ExitStatus runControlTextWithOutput(std::string_view text, const char* controlName) {
+    return stopWhenMemoryRunsOut([&] {
+        runControlText(text);
+        return runOutputStage(driverState(), controlName);
+    });
 }

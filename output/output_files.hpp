@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "control/driver_state.hpp"
 #include "control/exit_status.hpp"
@@ -49,3 +50,10 @@ std::string outputPath(const DriverState& state);
 // tests that change a source between the two passes. Null (the default) calls nothing.
 using PixelPassHook = void (*)(int32_t index, const std::string& path);
 void setPixelPassHook(PixelPassHook hook);
+
+// Resets the process-wide state, runs the statement loop over `text` and then the output stage,
+// as a run on a control file holding `text` would; `controlName` names the control file in
+// messages. The file layer must be started already. An empty text is a control file without
+// statements. Returns the exit status of such a run: done when the output file was written
+// completely, notWritten when none was. For tests and fuzz targets.
+ExitStatus runControlTextWithOutput(std::string_view text, const char* controlName);

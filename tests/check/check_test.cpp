@@ -13,6 +13,7 @@
 #include "check/check.hpp"
 #include "console/console.hpp"
 #include "control/driver.hpp"
+#include "output/output_files.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {

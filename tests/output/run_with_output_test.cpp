@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "control/driver.hpp"
+#include "output/output_files.hpp"
 #include "filesys/file_access.hpp"
 #include "filesys/hash.hpp"
 #include "filesys/testing.hpp"
