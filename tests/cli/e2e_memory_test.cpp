@@ -18,6 +18,7 @@
 #include "control/driver.hpp"
 #include "filesys/file_access.hpp"
 #include "output/output_files.hpp"
+#include "tests/support/sanitizers.hpp"
 #include "tests/support/sprite_builders.hpp"
 
 namespace drivertest {
@@ -25,18 +26,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// Address-space limits cannot be tried where the sanitizers reserve terabytes of it.
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-#else
-constexpr bool SANITIZED = false;
-#endif
+using testsupport::SANITIZED;
 
 constexpr Rgba OPAQUE_COLOUR{0x33, 0x66, 0x99, 0xFF};
 

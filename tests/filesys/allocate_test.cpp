@@ -12,20 +12,11 @@
 #include <vector>
 
 #include "filesys/allocate.hpp"
+#include "tests/support/sanitizers.hpp"
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-#else
-constexpr bool SANITIZED = false;
-#endif
+using testsupport::SANITIZED;
 
 // Times 8 bytes, past SIZE_MAX.
 constexpr size_t TOO_MANY_WORDS = std::numeric_limits<size_t>::max() / 4;

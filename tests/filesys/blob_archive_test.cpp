@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "filesys/hash.hpp"
+#include "tests/support/sanitizers.hpp"
 #include "tests/filesys/filesys_fixture.hpp"
 
 using testsupport::readFile;
@@ -42,17 +43,7 @@ class BlobArchive : public FileLayerTest {
     }
 };
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool SANITIZED = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool SANITIZED = true;
-#else
-constexpr bool SANITIZED = false;
-#endif
-#else
-constexpr bool SANITIZED = false;
-#endif
+using testsupport::SANITIZED;
 
 }  // namespace
 
