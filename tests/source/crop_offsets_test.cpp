@@ -28,11 +28,14 @@ struct OffsetCase {
 // An 8-bit colour-mapped TGA (type 1) of 5 x 4 with a two-entry 32-bit map, entry 0 clear and
 // entry 1 opaque red, whose only visible pixels are (1, 2) and (3, 3) of the upright picture.
 std::vector<uint8_t> colourMappedTga() {
-    std::vector<uint8_t> out = {0, 1, 1, 0, 0, 2, 0, 32, 0, 0, 0, 0, 5, 0, 4, 0, 8, 8};
-    out.insert(out.end(), {0, 0, 0, 0, 0, 0, 255, 255});  // blue, green, red, alpha
+    // The header, then the map's two entries as blue, green, red, alpha.
+    std::vector<uint8_t> out = {0, 1, 1, 0, 0, 2, 0, 32, 0, 0, 0, 0, 5, 0, 4, 0, 8, 8,
+                                0, 0, 0, 0, 0, 0, 255, 255};
     // Bottom-left origin: the file's first row is the picture's row 3.
     const uint8_t rows[4][5] = {{0, 0, 0, 0, 0}, {0, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 0, 1, 0}};
-    for (int32_t y = 3; y >= 0; --y) out.insert(out.end(), rows[y], rows[y] + 5);
+    for (int32_t y = 3; y >= 0; --y) {
+        for (const uint8_t index : rows[y]) out.push_back(index);
+    }
     return out;
 }
 
