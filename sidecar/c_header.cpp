@@ -67,7 +67,7 @@ std::string hexLiteral(uint32_t value) {
 std::string recordLine(const SpriteViewEntry& entry) {
     const BlockPlace block = entry.block.value_or(BlockPlace{});
     std::string line = "    {" + hexLiteral(entry.hid) + ", ";
-    line += std::to_string(spriteKindIndex(entry.kind)) + "u, ";
+    line += std::to_string(spriteKind(entry.kind).loaderKind) + "u, ";
     line += std::to_string(block.offset) + "u, " + std::to_string(block.length) + "u";
     for (const int32_t value :
          {entry.wd, entry.ht, entry.hx, entry.hy, entry.method, entry.padding}) {

@@ -21,10 +21,12 @@ inline constexpr std::array<const char*, 6> hotspotMethodNames = {
     "Middle", "UpLeft", "UpRight", "DownLeft", "DownRight", "HotXY",
 };
 
-// A sprite's kind is also its code in the C header and the loader.
+// Which reader a sprite's file goes through. The C header and the loader know only how its
+// pixels are stored, the row's loaderKind: a PNG sprite is stored exactly as a TGA sprite.
 enum SpriteSource : int32_t {
     SOURCE_PCX = 0,
     SOURCE_TGA = 1,
+    SOURCE_PNG = 2,
 };
 
 // Everything about a kind that a rule outside its reader depends on: a rule reads the kind's
@@ -35,14 +37,17 @@ struct SpriteKind {
     int32_t bytesPerPixel;     // of the cropped pixels: premultiplied RGBA, or a palette index
     uint8_t blankByte;         // every byte of a blank pixel
     char headerLetter;         // its letter in the C header's kinds string (the loader's too)
-    const char* manifestName;  // the manifest's "kind"
+    int32_t loaderKind;        // its code in the C header and the loader (sb_kind)
+    const char* manifestName;  // the manifest's "kind": how its pixels are stored
+    const char* fileFormat;    // the manifest's "file_format": what its source file is
     bool paddingRoundsSides;   // the game pads it to power-of-two sides, so Padding applies
 };
 
 // Indexed by SpriteSource. A palette kind's index 255 is transparent, so it is its blank byte.
-inline constexpr std::array<SpriteKind, 2> SPRITE_KINDS = {{
-    {"PCX", ".pcx", 1, 255, 'P', "pcx", false},
-    {"TGA", ".tga", 4, 0, 'T', "tga", true},
+inline constexpr std::array<SpriteKind, 3> SPRITE_KINDS = {{
+    {"PCX", ".pcx", 1, 255, 'P', 0, "pcx", "pcx", false},
+    {"TGA", ".tga", 4, 0, 'T', 1, "tga", "tga", true},
+    {"PNG", ".png", 4, 0, 'T', 1, "tga", "png", true},
 }};
 
 // The row of `kind`; a value that names no kind reads the first row, so no lookup leaves the

@@ -18,14 +18,18 @@ struct KindCase {
     int32_t bytesPerPixel;
     uint8_t blankByte;
     char headerLetter;
+    int32_t loaderKind;
     const char* manifestName;
+    const char* fileFormat;
     bool paddingRoundsSides;
 };
 
-// The codes are the loader's sb_kind values: SB_KIND_PCX 0, SB_KIND_TGA 1.
+// The loader's sb_kind values: SB_KIND_PCX 0, SB_KIND_TGA 1. A PNG sprite is stored exactly as
+// a TGA sprite, so the loader and the C header see a TGA sprite.
 constexpr KindCase kKinds[] = {
-    {0, "PCX", ".pcx", 1, 255, 'P', "pcx", false},
-    {1, "TGA", ".tga", 4, 0, 'T', "tga", true},
+    {0, "PCX", ".pcx", 1, 255, 'P', 0, "pcx", "pcx", false},
+    {1, "TGA", ".tga", 4, 0, 'T', 1, "tga", "tga", true},
+    {2, "PNG", ".png", 4, 0, 'T', 1, "tga", "png", true},
 };
 
 TEST(SpriteKinds, EachRowHoldsItsKindsRules) {
@@ -39,7 +43,9 @@ TEST(SpriteKinds, EachRowHoldsItsKindsRules) {
         EXPECT_EQ(row.bytesPerPixel, c.bytesPerPixel);
         EXPECT_EQ(row.blankByte, c.blankByte);
         EXPECT_EQ(row.headerLetter, c.headerLetter);
+        EXPECT_EQ(row.loaderKind, c.loaderKind);
         EXPECT_STREQ(row.manifestName, c.manifestName);
+        EXPECT_STREQ(row.fileFormat, c.fileFormat);
         EXPECT_EQ(row.paddingRoundsSides, c.paddingRoundsSides);
     }
 }
@@ -47,11 +53,12 @@ TEST(SpriteKinds, EachRowHoldsItsKindsRules) {
 TEST(SpriteKinds, EnumNamesTheRowsOfItsKinds) {
     EXPECT_STREQ(spriteKind(SOURCE_TGA).keyword, "TGA");
     EXPECT_STREQ(spriteKind(SOURCE_PCX).keyword, "PCX");
+    EXPECT_STREQ(spriteKind(SOURCE_PNG).keyword, "PNG");
 }
 
 // A value that names no kind never reads outside the table.
 TEST(SpriteKinds, ValueOfNoKindReadsTheFirstRow) {
-    for (const int32_t kind : {-1, 2, 7, INT32_MIN, INT32_MAX}) {
+    for (const int32_t kind : {-1, 3, 7, INT32_MIN, INT32_MAX}) {
         SCOPED_TRACE(kind);
         EXPECT_EQ(spriteKindIndex(kind), 0u);
         EXPECT_EQ(&spriteKind(kind), &SPRITE_KINDS[0]);
