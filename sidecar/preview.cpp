@@ -179,8 +179,8 @@ PreviewResult renderSheet(const SpriteView& view, const SheetLayout& sheet) {
             nullptr);
     };
     PreviewResult result;
-    if (encodePngRgb(static_cast<uint32_t>(sheet.width), static_cast<uint32_t>(sheet.height), rowAt,
-                     result.png)) {
+    if (encodePng(static_cast<uint32_t>(sheet.width), static_cast<uint32_t>(sheet.height),
+                  PngPixels::rgb, PREVIEW_COMPRESSION_LEVEL, rowAt, result.png)) {
         result.status = PreviewStatus::Written;
     }
     return result;

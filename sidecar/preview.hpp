@@ -26,6 +26,9 @@ constexpr PreviewRgb PREVIEW_OUTLINE = {0, 255, 255};
 constexpr PreviewRgb PREVIEW_CROSS = {255, 0, 255};
 constexpr PreviewRgb PREVIEW_LABEL = {255, 255, 255};
 
+// zlib's default level: a sheet for the eye gains little from a slower one.
+constexpr int32_t PREVIEW_COMPRESSION_LEVEL = 6;
+
 enum class PreviewStatus {
     Written,   // `png` holds the whole file
     TooLarge,  // the sheet passes a size bound (or its layout ran out of memory); nothing drawn
