@@ -58,8 +58,8 @@ TEST_P(PngFindings, ReportedAtTheStatementsLine) {
 INSTANTIATE_TEST_SUITE_P(
     Png, PngFindings,
     ::testing::Values(
-        PngLintCase{"Misspelt", kHead + "PGN box\n",
-                    warn(4, "unexpected input \"PGN box\"; did you mean \"PNG\"?")},
+        PngLintCase{"Misspelt", kHead + "PMG box\n",
+                    warn(4, "unexpected input \"PMG box\"; did you mean \"PNG\"?")},
         PngLintCase{"WordThatBeginsWithIt", kHead + "PNGbox\n",
                     warn(4,
                          "\"PNGbox\" is read as the keyword PNG followed by \"box\"; write PNG "

@@ -5,8 +5,11 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <spng.h>
 
 #include "filesys/hash.hpp"
 #include "tests/support/sprite_builders.hpp"
@@ -79,6 +82,22 @@ TEST(PngTestWriter, CrcOfIendIsTheFormatsConstant) {
     std::vector<uint8_t> out;
     putChunk(out, "IEND", {});
     EXPECT_EQ(out, (std::vector<uint8_t>{0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82}));
+}
+
+Picture coinPicture();
+
+// The file read back by an independent decoder gives the picture's straight RGBA bytes.
+TEST(PngTestWriter, LibspngReadsThePictureBack) {
+    const Picture picture = coinPicture();
+    const std::vector<uint8_t> png = pngFile(picture);
+    const std::unique_ptr<spng_ctx, decltype(&spng_ctx_free)> ctx(spng_ctx_new(0), spng_ctx_free);
+    ASSERT_NE(ctx, nullptr);
+    ASSERT_EQ(spng_set_png_buffer(ctx.get(), png.data(), png.size()), 0);
+    std::vector<uint8_t> back(5 * 4 * 4);
+    EXPECT_EQ(spng_decode_image(ctx.get(), back.data(), back.size(), SPNG_FMT_RGBA8, 0), 0);
+    std::vector<uint8_t> expected;
+    for (const Rgba& p : picture.pixels) expected.insert(expected.end(), {p.r, p.g, p.b, p.a});
+    EXPECT_EQ(back, expected);
 }
 
 // A 5 x 4 picture whose visible pixels lie in the 3 x 2 box at (1, 1). Around it the pixels are
