@@ -51,18 +51,22 @@ std::string folderPath(const std::string& srcDir, const std::string& relative) {
     return path.empty() ? std::string(".") : path;
 }
 
-// What the listed entry `entry` gives under the segment at `p`.
+// What the listed entry `entry` gives under the segment at `p`. A listing never goes into a
+// linked folder, so the walk cannot go round; a link to a file is a file.
 void matchListed(const SpritePattern& pattern, size_t p, const FolderEntry& entry, Child& child) {
     const PatternSegment& segment = pattern.segments[p];
     const bool last = p + 1 == pattern.segments.size();
-    if (segment.kind == SegmentKind::anyFolders) {
-        if (entry.kind == FolderEntryKind::folder && !entry.linked) addPosition(child.positions, p);
+    if (last) {
+        if (entry.kind == FolderEntryKind::regular && segment.kind == SegmentKind::wildcard &&
+            segmentMatches(segment.text, entry.name)) {
+            child.file = true;
+        }
         return;
     }
-    if (!segmentMatches(segment.text, entry.name)) return;
-    if (last) {
-        if (entry.kind == FolderEntryKind::regular) child.file = true;
-    } else if (entry.kind == FolderEntryKind::folder) {
+    if (entry.kind != FolderEntryKind::folder || entry.linked) return;
+    if (segment.kind == SegmentKind::anyFolders) {
+        addPosition(child.positions, p);
+    } else if (segmentMatches(segment.text, entry.name)) {
         addPosition(child.positions, p + 1);
     }
 }

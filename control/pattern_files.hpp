@@ -25,6 +25,6 @@ struct PatternFiles {
 std::string pathUnderSource(const std::string& srcDir, const std::string& relative);
 
 // Walks Source as far as the pattern reaches. A folder that cannot be listed holds nothing. A
-// link to a folder is entered only by a literal or wildcard segment, never by `**/`, so the
-// walk ends: every step through a link uses up one of the pattern's segments.
+// link to a folder is entered only where a literal segment names it, never by `*`, `?` or
+// `**/`, so the walk ends: every step through a link uses up one of the pattern's segments.
 PatternFiles findPatternFiles(const std::string& srcDir, const SpritePattern& pattern);

@@ -94,6 +94,24 @@ TEST(SpritesStatement, HeaderNamesFromPathsAndLeadingDigits) {
         << header;
 }
 
+// The pixel pass reads each file again from the path the pattern found, extension in its own
+// letter case.
+TEST(SpritesStatement, TheSingleFileHoldsThePixelsOfEachFileFound) {
+    BakeDir dir;
+    dir.makeDir("art/walk");
+    const IndexPicture first = boxIndexPicture(4, 4, 0, 0, 1, 2);
+    const Picture second = boxPicture(4, 4, 1, 1, 2, 1);
+    dir.writePcx("art/walk/a.pcx", first);
+    dir.writeTga("art/walk/b.TGA", second);
+    const testsupport::ChildResult result =
+        dir.run(kHead + "WriteOneFile sheet.txt\nSprites walk/\n");
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(dir.read("out/sheet.txt"),
+              concat({bytesOf("2 sprites\n" + upLeft("walk/a", 1, 2) + upLeft("walk/b", 2, 1)),
+                      indexBlock(first, 0, 0, 1, 2), rgbaBlock(second, 1, 1, 2, 1)}));
+}
+
 struct MessageCase {
     const char* name;
     std::string control;

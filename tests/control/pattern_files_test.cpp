@@ -90,8 +90,9 @@ TEST_F(PatternFilesTest, LiteralSegmentsNameHiddenAndLinkedFolders) {
     EXPECT_EQ(find("linked/*.tga"), (Paths{"linked/10.tga"}));
     EXPECT_EQ(find("linked/0001.png"), (Paths{"linked/0001.png"}));
     EXPECT_TRUE(found_.foldersListed.empty());  // looked up, never listed
-    // A wildcard segment goes into a linked folder too: it uses up that segment.
-    EXPECT_EQ(find("*/10.tga"), (Paths{"linked/10.tga", "walk/10.tga"}));
+    // A wildcard never goes into a linked folder: only a name does.
+    EXPECT_EQ(find("*/10.tga"), (Paths{"walk/10.tga"}));
+    EXPECT_EQ(find("l*/10.tga"), Paths{});
     EXPECT_EQ(find("walk/*/*.png"), (Paths{"walk/sub/a.png"}));
 }
 
