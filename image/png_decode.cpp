@@ -174,49 +174,6 @@ bool convertRow(const PixelFormat& f, const uint8_t* raw, uint32_t count, uint8_
     }
 }
 
-uint8_t paeth(uint8_t a, uint8_t b, uint8_t c) {
-    const int p = int{a} + int{b} - int{c};
-    const int pa = std::abs(p - int{a});
-    const int pb = std::abs(p - int{b});
-    const int pc = std::abs(p - int{c});
-    if (pa <= pb && pa <= pc) return a;
-    return pb <= pc ? b : c;
-}
-
-// Undoes a scanline's filter in place; `prior` is the unfiltered scanline above (zeros for a
-// pass's first). False for a filter type the format does not define.
-bool unfilter(uint8_t type, uint8_t* row, const uint8_t* prior, size_t n, size_t stride) {
-    switch (type) {
-        case 0:
-            return true;
-        case 1:
-            for (size_t i = stride; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - stride]);
-            return true;
-        case 2:
-            for (size_t i = 0; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prior[i]);
-            return true;
-        case 3:
-            for (size_t i = 0; i < std::min(stride, n); ++i) {
-                row[i] = static_cast<uint8_t>(row[i] + (prior[i] >> 1));
-            }
-            for (size_t i = stride; i < n; ++i) {
-                row[i] = static_cast<uint8_t>(row[i] + ((row[i - stride] + prior[i]) >> 1));
-            }
-            return true;
-        case 4:
-            for (size_t i = 0; i < std::min(stride, n); ++i) {
-                row[i] = static_cast<uint8_t>(row[i] + prior[i]);
-            }
-            for (size_t i = stride; i < n; ++i) {
-                row[i] = static_cast<uint8_t>(
-                    row[i] + paeth(row[i - stride], prior[i], prior[i - stride]));
-            }
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The IDAT run's data as one zlib stream, inflated on demand.
 class ImageData {
   public:
@@ -228,11 +185,22 @@ class ImageData {
     ImageData(const ImageData&) = delete;
     ImageData& operator=(const ImageData&) = delete;
 
+    // zlib inflates the deflate data alone: the stream's two-byte header and its Adler-32 are
+    // checked here, as zlib would check them.
     PngError start() {
-        const int z = inflateInit(&stream_);
+        const int z = inflateInit2(&stream_, -MAX_WBITS);
         if (z == Z_MEM_ERROR) return PngError::noMemory;
         if (z != Z_OK) return PngError::badStream;
         started_ = true;
+        uint8_t header[2];
+        if (!readStreamBytes(header, 2)) return PngError::badStream;
+        const uint32_t method = header[0] & 0x0F;
+        const uint32_t windowBits = (header[0] >> 4) + 8;
+        const bool presetDictionary = (header[1] & 0x20) != 0;
+        if (method != Z_DEFLATED || windowBits > MAX_WBITS || presetDictionary ||
+            (uint32_t{header[0]} << 8 | header[1]) % 31 != 0) {
+            return PngError::badStream;
+        }
         return PngError::none;
     }
 
@@ -277,6 +245,23 @@ class ImageData {
     }
 
   private:
+    // Takes `count` bytes of the stream itself, outside the deflate data.
+    bool readStreamBytes(uint8_t* out, size_t count) {
+        for (size_t i = 0; i < count; ++i) {
+            if (stream_.avail_in == 0 && !feed()) return false;
+            out[i] = *stream_.next_in;
+            ++stream_.next_in;
+            --stream_.avail_in;
+        }
+        return true;
+    }
+
+    PngError checkAdler() {
+        uint8_t stored[4];
+        if (!readStreamBytes(stored, 4)) return PngError::badStream;
+        return readU32(stored) == adler_ ? PngError::none : PngError::badStream;
+    }
+
     // Gives zlib the next IDAT chunk's data; false when the run has no more.
     bool feed() {
         while (next_ < end_) {
@@ -307,7 +292,8 @@ class ImageData {
             if (z != Z_OK && z != Z_BUF_ERROR) return PngError::badStream;
         }
         produced = chunk - stream_.avail_out;
-        return PngError::none;
+        adler_ = pngAdler32(adler_, out, produced);
+        return ended_ ? checkAdler() : PngError::none;
     }
 
     std::span<const uint8_t> file_;
@@ -316,6 +302,7 @@ class ImageData {
     z_stream stream_{};
     bool started_ = false;
     bool ended_ = false;
+    uint32_t adler_ = 1;
     uint8_t stage_[STAGE_BYTES];
     size_t stagePos_ = 0;
     size_t stageEnd_ = 0;
@@ -348,7 +335,7 @@ PngError decodeScanlines(std::span<const uint8_t> file, const PngLayout& layout,
         for (uint32_t j = 0; j < passHeight; ++j) {
             e = data.read(current, n + 1);
             if (e != PngError::none) return e;
-            if (!unfilter(current[0], current + 1, prior + 1, n, format.filterStride)) {
+            if (!unfilterScanline(current[0], current + 1, prior + 1, n, format.filterStride)) {
                 return PngError::badFilter;
             }
             e = onRow(pass, passWidth, pass.y0 + j * pass.dy, current + 1);

@@ -28,3 +28,11 @@ PngError readPngLayout(std::span<const uint8_t> file, PngLayout& layout);
 
 // The CRC-32 of a chunk's type and data, as its last four bytes should hold it.
 uint32_t pngChunkCrc(std::span<const uint8_t> typeAndData);
+
+// Undoes a scanline's filter of `type` in place over its n bytes; `prior` is the unfiltered
+// scanline above (zeros for a pass's first), `stride` the bytes of a pixel (at least 1).
+// False for a filter type the format does not define.
+bool unfilterScanline(uint8_t type, uint8_t* row, const uint8_t* prior, size_t n, size_t stride);
+
+// The Adler-32 of `count` more bytes after a running value of `adler` (1 at the start).
+uint32_t pngAdler32(uint32_t adler, const uint8_t* bytes, size_t count);
