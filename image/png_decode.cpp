@@ -280,16 +280,22 @@ class ImageData {
         const auto chunk = static_cast<uInt>(std::min<size_t>(room, uInt{1} << 30));
         stream_.next_out = out;
         stream_.avail_out = chunk;
+        bool more = true;
         while (stream_.avail_out > 0) {
-            if (stream_.avail_in == 0 && !feed()) return PngError::badStream;  // cut off
+            // zlib may still have output to give without input (the rest of a match).
+            if (stream_.avail_in == 0) more = feed();
             const int z = inflate(&stream_, Z_NO_FLUSH);
             if (z == Z_STREAM_END) {
                 ended_ = true;
                 break;
             }
             if (z == Z_MEM_ERROR) return PngError::noMemory;
-            // Z_BUF_ERROR only says no progress was possible: more input is fed above.
-            if (z != Z_OK && z != Z_BUF_ERROR) return PngError::badStream;
+            // No progress possible: with no input left, the stream was cut off.
+            if (z == Z_BUF_ERROR) {
+                if (!more) return PngError::badStream;
+            } else if (z != Z_OK) {
+                return PngError::badStream;
+            }
         }
         produced = chunk - stream_.avail_out;
         adler_ = pngAdler32(adler_, out, produced);
