@@ -450,8 +450,10 @@ PngError findPngBox(std::span<const uint8_t> file, ReusedBuffer& scratch, TgaBox
     // Where no pixel can be transparent and no index can be refused, the rows are decoded only
     // to check them.
     const bool convert = !format.opaque || !format.indicesFit;
+    // 8-bit RGBA scanlines are RGBA already: their alpha is read where it lies.
+    const bool asStored = format.colourType == 6 && format.depth == 8;
     std::unique_ptr<uint8_t[]> rgba;
-    if (convert) {
+    if (convert && !asStored) {
         rgba = tryAllocate<uint8_t>(size_t{layout.width} * RGBA_BYTES);
         if (!rgba) return PngError::noMemory;
     }
@@ -459,6 +461,10 @@ PngError findPngBox(std::span<const uint8_t> file, ReusedBuffer& scratch, TgaBox
     e = decodeScanlines(file, layout, format,
                         [&](const Pass&, uint32_t passWidth, uint32_t y, const uint8_t* raw) {
                             if (!convert) return PngError::none;
+                            if (asStored) {
+                                bounds.addRow(static_cast<int32_t>(y), raw, width);
+                                return PngError::none;
+                            }
                             if (!convertRow(format, raw, passWidth, rgba.get())) {
                                 return PngError::badPaletteIndex;
                             }
