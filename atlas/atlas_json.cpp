@@ -175,6 +175,22 @@ std::string atlasNameText(std::string_view name) {
     return out + '"';
 }
 
+std::string atlasNameKey(std::string_view name) {
+    if (!atlasNameNeedsHex(name)) return std::string(name);
+    // Each byte is the code point of its value.
+    std::string key;
+    for (const char c : name) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (byte < 0x80) {
+            key += c;
+        } else {
+            key += static_cast<char>(0xC0 | byte >> 6);
+            key += static_cast<char>(0x80 | (byte & 0x3F));
+        }
+    }
+    return key;
+}
+
 std::string atlasPivotText(int32_t p, int32_t side) {
     const double value = static_cast<double>(p) / static_cast<double>(side);
     std::array<char, 32> text;

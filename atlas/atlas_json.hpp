@@ -47,6 +47,10 @@ struct AtlasMeta {
 // any other name with each byte of 0x80 or more written \u00xx.
 std::string atlasNameText(std::string_view name);
 
+// The text a JSON reader takes from atlasNameText(name), as UTF-8: two names that give the same
+// would be the same key.
+std::string atlasNameKey(std::string_view name);
+
 // Whether a name is written with name_hex beside it: it is not valid UTF-8.
 bool atlasNameNeedsHex(std::string_view name);
 

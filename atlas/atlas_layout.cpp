@@ -93,8 +93,9 @@ AtlasSelection selectAtlasEntries(const SpriteView& view) {
     std::map<std::string, size_t> firstByKey;
     for (size_t i = 0; i < view.sprites.size(); ++i) {
         const SpriteViewEntry& entry = view.sprites[i];
-        // Names are told apart as the data file writes them, so that no key is written twice.
-        const auto [it, added] = firstByKey.emplace(atlasNameText(entry.name), i);
+        // Names are told apart as a reader of the data file sees them, so that no key is
+        // written twice.
+        const auto [it, added] = firstByKey.emplace(atlasNameKey(entry.name), i);
         if (!added) {
             selection.duplicates.push_back(AtlasDuplicate{i, it->second});
         } else if (isBlank(entry)) {
