@@ -10,7 +10,7 @@
 #include "console/console.hpp"
 #include "filesys/allocate.hpp"
 #include "output/side_files.hpp"
-#include "sidecar/png_encode_rgba.hpp"
+#include "sidecar/png_encode.hpp"
 #include "source/straight_pixels.hpp"
 
 #ifndef SPRITEBAKE_VERSION
@@ -20,6 +20,9 @@
 namespace {
 
 constexpr size_t RGBA_BYTES = 4;
+
+// zlib's level for the pages: their size matters more to a game than the run's time.
+constexpr int32_t ATLAS_PAGE_COMPRESSION_LEVEL = 6;
 
 void cannotWrite(const std::string& path, const char* what) {
     printMessage(MessageId::sideFileOpenFailed, "Couldn't open %s to write the %s.\n", path.c_str(),
@@ -145,8 +148,13 @@ bool writePages(const AtlasPath& names, const AtlasBuild& build, const AtlasSett
         std::vector<uint8_t> png;
         const PackPage& sides = build.layout.pages[k];
         if (!composeAtlasPage(build.layout, k, build.pixels, settings.extrude, rgba) ||
-            !encodePngRgba(static_cast<uint32_t>(sides.w), static_cast<uint32_t>(sides.h), rgba,
-                           PNG_RGBA_DEFAULT_LEVEL, png)) {
+            !encodePng(static_cast<uint32_t>(sides.w), static_cast<uint32_t>(sides.h),
+                       PngPixels::rgba, ATLAS_PAGE_COMPRESSION_LEVEL,
+                       [&](uint32_t y) {
+                           return &rgba[static_cast<size_t>(y) * static_cast<size_t>(sides.w) *
+                                        RGBA_BYTES];
+                       },
+                       png)) {
             cannotWrite(pagePath, "atlas page");
             return false;
         }
