@@ -93,16 +93,18 @@ constexpr std::array<SideFileRow, SIDE_FILE_COUNT> SIDE_FILES = {{
     {"preview", "      --preview=FILE.png  write a PNG contact sheet of the sprites\n",
      writePreviewFile, false},
     {"atlas",
-     "      --atlas=FILE        write a texture atlas beside the output: the data file FILE\n"
-     "                          and its pages STEM.png, STEM-1.png, ... beside it\n"
+     "      --atlas=FILE        write a texture atlas beside the output: the data\n"
+     "                          file FILE and its pages STEM.png, STEM-1.png, ...\n"
      "      --atlas-format=FORMAT\n"
      "                          json-hash (default), json-array or phaser3\n"
      "      --atlas-alpha=ALPHA straight (default: the files' own colours) or\n"
      "                          premultiplied\n"
      "      --atlas-extrude=N   repeat each sprite's edge pixels N times around it\n"
      "                          (0 to 256, default 0)\n"
-     "      --atlas-padding=N   N transparent pixels between frames (0 to 256, default 2)\n"
-     "      --atlas-max-size=N  pages of at most N x N pixels (1 to 16384, default 4096)\n"
+     "      --atlas-padding=N   N transparent pixels between frames (0 to 256,\n"
+     "                          default 2)\n"
+     "      --atlas-max-size=N  pages of at most N x N pixels (1 to 16384,\n"
+     "                          default 4096)\n"
      "      --atlas-pot         page sides rounded up to powers of two\n"
      "      --atlas-no-alias    identical sprites get a frame region each\n",
      writeAtlas, false},
