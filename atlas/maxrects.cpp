@@ -20,10 +20,10 @@ struct Combo {
 
 // The pairs of order and fit rule every page is tried with. Tallest first with the lowest
 // bottom edge fills a page in rows, widest first with the leftmost right edge in columns; the
-// box rule follows either while keeping the page's used extent small. On game sprite sets
-// these four packed densest among the orders by area, longer side, height, width and
-// perimeter and the rules of shorter, longer and area leftover, and they keep few free
-// rectangles, which makes them the fastest too.
+// box rule follows either while keeping the page's used extent small. Of 25 pairs of five
+// orders (area, longer side, height, width, perimeter) and five rules (shorter, longer and
+// area leftover, topmost, box) measured on generated game sprite sets, the pairs here packed
+// densest, and they keep few free rectangles, which made them five to ten times faster.
 constexpr std::array<Combo, 4> COMBOS = {{
     {SizeOrder::height, FitRule::topLeft},
     {SizeOrder::height, FitRule::boxGrowth},

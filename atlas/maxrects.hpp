@@ -38,10 +38,12 @@ struct PackResult {
 enum class PackStatus : uint8_t { packed, tooLarge, outOfMemory };
 
 // places[i] is rects[i]'s place; a page's sides are the extent of its regions (rounded up to
-// powers of two when asked). The result has the fewest pages the search finds, then the least
-// total page area (w * h summed). Rects of the same size are interchangeable: among them, the
-// lower index gets the place the packer fills first, so permuting a list only permutes the
-// places of equal rects. A side below 1 packs as 1, a padding below 0 as 0.
+// powers of two when asked). Pages are filled one after another, each but the last with the
+// attempt (of several fit rules and orders) that covers the most area, so that few pages are
+// needed; the last is the smallest page found for what is left. Rects of the same size are
+// interchangeable: among them, the lower index gets the place the packer fills first, so
+// permuting a list only permutes the places of equal rects. A side below 1 packs as 1, a
+// padding below 0 as 0.
 // tooLarge when some rect has w or h > maxSize (or, with powerOfTwo, > the largest power of two
 // <= maxSize); `firstTooLarge` is then its index. On any status but packed, `result` is empty.
 PackStatus packRects(std::span<const PackRect> rects, const PackOptions& options,
