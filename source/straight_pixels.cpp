@@ -5,6 +5,8 @@
 
 #include "filesys/allocate.hpp"
 #include "filesys/disk_read.hpp"
+#include "filesys/reused_buffer.hpp"
+#include "image/png.hpp"
 #include "image/tga.hpp"
 
 namespace {
@@ -75,8 +77,6 @@ bool everyPixelOpaque(const std::vector<uint8_t>& rgba) {
 
 SpriteLoad straightTga(const std::string& path, const CroppedSprite& sprite,
                        std::vector<uint8_t>& rgba) {
-    // Premultiplying by 255 keeps every colour, so an opaque crop holds the file's colours.
-    if (everyPixelOpaque(rgba)) return SpriteLoad::loaded;
     std::vector<uint8_t> file;
     switch (readRegularFile(path.c_str(), file)) {
         case FileRead::read:
@@ -98,6 +98,45 @@ SpriteLoad straightTga(const std::string& path, const CroppedSprite& sprite,
                                                                           : SpriteLoad::notLoaded;
 }
 
+// A PNG file decodes to straight colours before the road premultiplies them: decoded again, the
+// picture's box gives the file's own colours, and premultiplying each must give the crop's
+// pixel back, or the file is no longer the one the crop read.
+SpriteLoad straightPng(const std::string& path, const CroppedSprite& sprite,
+                       std::vector<uint8_t>& rgba) {
+    std::vector<uint8_t> file;
+    switch (readRegularFile(path.c_str(), file)) {
+        case FileRead::read:
+            break;
+        case FileRead::noMemory:
+            return SpriteLoad::outOfMemory;
+        case FileRead::unreadable:
+            return SpriteLoad::notLoaded;
+    }
+    ReusedBuffer block;
+    PngPicture picture;
+    const PngError error = decodePng(file, block, picture);
+    if (error == PngError::noMemory) return SpriteLoad::outOfMemory;
+    if (error != PngError::none) return SpriteLoad::notLoaded;
+    if (picture.width != sprite.width || picture.height != sprite.height) {
+        return SpriteLoad::notLoaded;
+    }
+    const size_t width = static_cast<size_t>(picture.width);
+    for (int32_t y = 0; y < sprite.ht; ++y) {
+        const uint8_t* from = picture.rgba + (static_cast<size_t>(sprite.top + y) * width +
+                                              static_cast<size_t>(sprite.left)) *
+                                                 RGBA_BYTES;
+        uint8_t* to = &rgba[static_cast<size_t>(y) * static_cast<size_t>(sprite.wd) * RGBA_BYTES];
+        for (int32_t x = 0; x < sprite.wd; ++x, from += RGBA_BYTES, to += RGBA_BYTES) {
+            uint8_t again[RGBA_BYTES];
+            std::memcpy(again, from, RGBA_BYTES);
+            premultiplyRgba(again, 1);
+            if (std::memcmp(again, to, RGBA_BYTES) != 0) return SpriteLoad::notLoaded;
+            std::memcpy(to, from, RGBA_BYTES);
+        }
+    }
+    return SpriteLoad::loaded;
+}
+
 }  // namespace
 
 SpriteLoad loadCroppedSpriteStraight(const std::string& path, int32_t kind, CroppedSprite& sprite,
@@ -106,10 +145,14 @@ SpriteLoad loadCroppedSpriteStraight(const std::string& path, int32_t kind, Crop
     if (load != SpriteLoad::loaded || rgba.empty()) return load;
     // A palette kind's colours are its palette's already, each pixel opaque or transparent.
     if (spriteKind(kind).bytesPerPixel != static_cast<int32_t>(RGBA_BYTES)) return load;
-    // PNG: its decoder's straight colours take this place once that decoder gives them; until
-    // then a PNG sprite keeps its premultiplied pixels here.
-    if (kind == SOURCE_PNG) return load;
-    load = tryWithMemory([&] { return straightTga(path, sprite, rgba); }, SpriteLoad::outOfMemory);
+    // Premultiplying by 255 keeps every colour, so an opaque crop holds the file's colours.
+    if (everyPixelOpaque(rgba)) return load;
+    load = tryWithMemory(
+        [&] {
+            return kind == SOURCE_PNG ? straightPng(path, sprite, rgba)
+                                      : straightTga(path, sprite, rgba);
+        },
+        SpriteLoad::outOfMemory);
     if (load != SpriteLoad::loaded) rgba.clear();
     return load;
 }

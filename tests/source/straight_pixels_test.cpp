@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "source/straight_pixels.hpp"
+#include "tests/support/png_builder.hpp"
 #include "tests/support/sprite_builders.hpp"
 #include "tests/support/test_support.hpp"
 
@@ -60,7 +61,18 @@ std::vector<StraightCase> cases() {
     pcx[pcx.size() - 768 + 22] = 71;
     pcx[pcx.size() - 768 + 23] = 72;
 
+    // The same row as an 8-bit RGBA PNG, and grey+alpha: grey 90 at alpha 0, grey 200 at 51.
+    const std::vector<uint8_t> rgbaPng = testsupport::pngFile(
+        testsupport::pngHeader(3, 1, 8, 6),
+        testsupport::zlibStored(testsupport::filteredScanlines(
+            {{0, 0, 0, 0, 200, 100, 50, 128, 10, 20, 30, 255}}, 4, {0})));
+    const std::vector<uint8_t> greyPng = testsupport::pngFile(
+        testsupport::pngHeader(2, 1, 8, 4),
+        testsupport::zlibStored(testsupport::filteredScanlines({{90, 0, 200, 51}}, 2, {0})));
+
     return {
+        {"PNG RGBA", rgbaPng, SOURCE_PNG, straightRow, premultipliedRow},
+        {"PNG grey and alpha", greyPng, SOURCE_PNG, {200, 200, 200, 51}, {40, 40, 40, 51}},
         {"raw 32-bit", drivertest::tgaFile(row), SOURCE_TGA, straightRow, premultipliedRow},
         {"run-length 32-bit", rle, SOURCE_TGA, straightRow, premultipliedRow},
         // trunc(200/255 * 51/255 * 255) in doubles: 40.
