@@ -26,6 +26,7 @@ const MARGIN = 4;                      // background pixels around each sprite's
 // so the result may differ from the exactly rounded straight-alpha blend by up to 2 a channel.
 // Opaque pixels and the background must match exactly.
 const SOFT_TOLERANCE = 2;
+const CASE_SECONDS = 60;  // for one engine to load, draw and read back
 
 const CASES = [
     {name: 'json-hash, one page', file: 'out/single.json', args: [], pages: 'one',
@@ -174,9 +175,15 @@ function serve(modules, atlasRoot) {
     });
 }
 
+// The bundled example, and one sprite more that has no visible pixel (a 4 x 4 TGA, 32 bits,
+// every byte 0): it is listed in the table, and the atlas gives it no frame.
 function copyExample(examples, folder) {
-    fs.copyFileSync(path.join(examples, 'sprites.ctl'), path.join(folder, 'sprites.ctl'));
+    const control = fs.readFileSync(path.join(examples, 'sprites.ctl'), 'utf8');
+    fs.writeFileSync(path.join(folder, 'sprites.ctl'), `${control}\nTGA blank\n`);
     fs.cpSync(path.join(examples, 'art'), path.join(folder, 'art'), {recursive: true});
+    const blank = Buffer.alloc(18 + 4 * 4 * 4);
+    blank.set([0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 4, 0, 4, 0, 32, 8]);
+    fs.writeFileSync(path.join(folder, 'art', 'blank.tga'), blank);
     fs.mkdirSync(path.join(folder, 'out'));
 }
 
@@ -282,8 +289,13 @@ async function drawInBrowser(browser, port, engine, request) {
     try {
         await page.setViewport({width: 1024, height: 768, deviceScaleFactor: 1});
         await page.goto(`http://127.0.0.1:${port}/${engine.page}`, {waitUntil: 'load'});
-        const result = await page.evaluate((call, args) => window[call](args), engine.call,
-                                           {...request, renderer: engine.renderer});
+        let timer;
+        const timeout = new Promise((_, reject) => {
+            timer = setTimeout(() => reject(new Error(`no picture after ${CASE_SECONDS} s`)), CASE_SECONDS * 1000);
+        });
+        const drawing = page.evaluate((call, args) => window[call](args), engine.call,
+                                      {...request, renderer: engine.renderer});
+        const result = await Promise.race([drawing, timeout]).finally(() => clearTimeout(timer));
         return {result, errors};
     } catch (error) {
         throw new Error(`${error.message}${errors.length ? `\n  page errors: ${errors.join('\n  ')}` : ''}`);

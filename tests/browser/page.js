@@ -49,6 +49,7 @@ window.drawWithPhaser = function (options) {
             }
             const scene = {
                 preload() {
+                    this.load.on('loaderror', (file) => reject(new Error(`Phaser could not load ${file.src}`)));
                     if (format === 'phaser3') {
                         this.load.multiatlas('atlas', url, folderOf(url));
                         keys.push('atlas');
