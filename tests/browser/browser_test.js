@@ -295,6 +295,7 @@ async function drawInBrowser(browser, port, engine, request) {
         });
         const drawing = page.evaluate((call, args) => window[call](args), engine.call,
                                       {...request, renderer: engine.renderer});
+        drawing.catch(() => {});  // after a time-out, closing the page rejects it: nobody waits
         const result = await Promise.race([drawing, timeout]).finally(() => clearTimeout(timer));
         return {result, errors};
     } catch (error) {
@@ -307,7 +308,7 @@ async function drawInBrowser(browser, port, engine, request) {
 async function runCase(browser, options, folder, testCase, report) {
     const format = (testCase.args.find((a) => a.startsWith('--atlas-format=')) || '=json-hash').split('=')[1];
     const args = [`--atlas=${testCase.file}`, ...testCase.args, 'sprites.ctl'];
-    const run = childProcess.spawnSync(options.exe, args, {cwd: folder, encoding: 'utf8'});
+    const run = childProcess.spawnSync(options.exe, args, {cwd: folder, encoding: 'utf8', timeout: 300000});
     if (run.status !== 0) {
         report.fail(`${testCase.name}: spritebake ${args.join(' ')} exited with ${run.status}\n${run.stdout}${run.stderr}`);
         return;
