@@ -80,9 +80,9 @@ std::string quoted(std::string_view text) {
 namespace {
 
 // What a misspelt word may have meant: the keywords, then the hotspot methods.
-constexpr std::array<const char*, 15> KNOWN_WORDS = {
-    "Padding",      "Dest", "Source", "InfoFile", "Hotspot", "HotXY",    "TGA",       "PCX",
-    "WriteOneFile", "BIN",  "Middle", "UpLeft",   "UpRight", "DownLeft", "DownRight",
+constexpr std::array<const char*, 16> KNOWN_WORDS = {
+    "Padding",      "Dest", "Source", "InfoFile", "Hotspot", "HotXY",   "TGA",      "PCX",
+    "WriteOneFile", "BIN",  "PNG",    "Middle",   "UpLeft",  "UpRight", "DownLeft", "DownRight",
 };
 
 bool continuesWord(char c) {

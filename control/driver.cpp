@@ -19,8 +19,8 @@ constexpr uint32_t FILE_NAME_FLAGS = SCAN_SKIP_BLANKS | SCAN_STOP_EOL | SCAN_TER
 int32_t nextStatement(TextSpan& span) {
     const auto& k = statementKeywords;
     return skipToMatch(span, 1,
-                       {k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], "\n",
-                        "/A-Z", "/a-z", "/0-9"});
+                       {k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], k[11],
+                        "\n", "/A-Z", "/a-z", "/0-9"});
 }
 
 void runDestStatement(DriverState& state) {
@@ -96,6 +96,9 @@ void runStatement(DriverState& state, int32_t statement) {
             break;
         case ST_BIN:
             state.writeBinary = 1;
+            break;
+        case ST_PNG:
+            runSpriteStatement(state, SOURCE_PNG);
             break;
         case ST_UPPER_CASE:
         case ST_LOWER_CASE:

@@ -25,22 +25,24 @@ enum Statement : int32_t {
     ST_PCX,
     ST_WRITE_ONE_FILE,
     ST_BIN,
+    ST_PNG,
     ST_LINE_END,
     ST_UPPER_CASE,
     ST_LOWER_CASE,
     ST_DIGIT,
 };
 
-// Indexed by Statement, ST_COMMENT to ST_BIN.
-inline constexpr std::array<const char*, 11> statementKeywords = {
+// Indexed by Statement, ST_COMMENT to ST_PNG. A keyword added later goes last, so every word
+// that matched a keyword before still matches the same one.
+inline constexpr std::array<const char*, 12> statementKeywords = {
     "//",    "Padding", "Dest", "Source",       "InfoFile", "Hotspot",
-    "HotXY", "TGA",     "PCX",  "WriteOneFile", "BIN",
+    "HotXY", "TGA",     "PCX",  "WriteOneFile", "BIN",      "PNG",
 };
 
 // Whether the statement begins with a keyword that the loop consumed (a class match consumes
 // nothing).
 constexpr bool hasKeyword(int32_t statement) {
-    return statement >= ST_COMMENT && statement <= ST_BIN;
+    return statement >= ST_COMMENT && statement <= ST_PNG;
 }
 
 // The ways a statement takes its value from the control text. Each scan is followed at once by
@@ -78,9 +80,9 @@ void runHotspotStatement(DriverState& state);
 // HotXY X Y: the explicit hotspot point, and the HotXY method. Leaves the line number alone.
 void runHotXYStatement(DriverState& state);
 
-// TGA NAME / PCX NAME: loads SOURCEDIR/NAME.tga or .pcx, crops it, hashes its name, places its
-// hotspot and appends it to the sprite tables; a sprite that cannot be used is reported and
-// leaves no entry.
+// TGA NAME / PCX NAME / PNG NAME: loads SOURCEDIR/NAME.tga, .pcx or .png, crops it, hashes its
+// name, places its hotspot and appends it to the sprite tables; a sprite that cannot be used is
+// reported and leaves no entry.
 void runSpriteStatement(DriverState& state, SpriteSource kind);
 
 // Records the entry at `slot` under its hid and warns when an entry of another stored name

@@ -76,6 +76,8 @@ void appendEntry(std::string& out, size_t index, const SpriteViewEntry& entry) {
     line.number("hx", entry.hx);
     line.number("hy", entry.hy);
     line.number("bytes_per_pixel", spriteKind(entry.kind).bytesPerPixel);
+    // A PNG sprite is stored as a TGA sprite: "kind" says how, this what its file was.
+    line.text("file_format", spriteKind(entry.kind).fileFormat);
     if (entry.block) {
         line.unsignedNumber("offset", entry.block->offset);
         line.unsignedNumber("length", entry.block->length);

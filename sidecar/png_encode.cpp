@@ -1,78 +1,83 @@
 #include "sidecar/png_encode.hpp"
 
-#include <png.h>
+#include <spng.h>
 
-#include <csetjmp>
+#include <cstdlib>
+#include <memory>
 
 #include "filesys/allocate.hpp"
 
 namespace {
 
-struct MemorySink {
-    std::vector<uint8_t>* bytes = nullptr;
+struct ContextFree {
+    void operator()(spng_ctx* ctx) const { spng_ctx_free(ctx); }
 };
+using Context = std::unique_ptr<spng_ctx, ContextFree>;
 
-void appendToSink(png_structp png, png_bytep data, size_t length) {
-    auto* sink = static_cast<MemorySink*>(png_get_io_ptr(png));
-    const bool stored = tryWithMemory(
-        [&] {
-            sink->bytes->insert(sink->bytes->end(), data, data + length);
-            return true;
-        },
-        false);
-    // libpng's error path leaves by longjmp, which must not cross a live C++ object: the
-    // insertion's try block has ended before it is taken.
-    if (!stored) png_error(png, "out of memory");
-}
+// The buffer spng_get_png_buffer hands over was allocated by libspng with malloc.
+struct BufferFree {
+    void operator()(void* bytes) const { std::free(bytes); }
+};
+using EncodedBuffer = std::unique_ptr<void, BufferFree>;
 
-void flushNothing(png_structp) {}
-
-// libpng's default handlers print to standard error; a failure here is reported by the result.
-[[noreturn]] void failSilently(png_structp png, png_const_charp) {
-    png_longjmp(png, 1);
-}
-void ignoreWarning(png_structp, png_const_charp) {}
-
-// Destroys the write structures whichever way the encoding ends.
-struct PngWriter {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    PngWriter() {
-        png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failSilently, ignoreWarning);
-        if (png != nullptr) info = png_create_info_struct(png);
+// Every row goes through the progressive encoder, so only one row of the caller's is needed at
+// a time; the last row ends the image with SPNG_EOI.
+bool encodeRows(spng_ctx* ctx, uint32_t width, uint32_t height, PngPixels pixels,
+                const PngRowSource& rowAt) {
+    const size_t rowBytes = static_cast<size_t>(width) * static_cast<size_t>(pixels);
+    if (spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG,
+                          SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE) != 0) {
+        return false;
     }
-    ~PngWriter() { png_destroy_write_struct(&png, &info); }
-    PngWriter(const PngWriter&) = delete;
-    PngWriter& operator=(const PngWriter&) = delete;
-};
-
-// The only frame that calls setjmp: everything in it is trivially destructible, so a longjmp
-// back here skips no destructor.
-bool writeRows(png_structp png, png_infop info, uint32_t width, uint32_t height,
-               const PngRowSource& rowAt, MemorySink* sink) {
-    if (setjmp(png_jmpbuf(png))) return false;
-    png_set_write_fn(png, sink, appendToSink, flushNothing);
-    png_set_IHDR(png, info, width, height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
     for (uint32_t y = 0; y < height; ++y) {
         const uint8_t* row = rowAt(y);
         if (row == nullptr) return false;
-        png_write_row(png, row);
+        const int status = spng_encode_row(ctx, row, rowBytes);
+        if (status == SPNG_EOI) return y + 1 == height;
+        if (status != 0) return false;
     }
-    png_write_end(png, nullptr);
-    return true;
+    return false;  // the encoder asked for fewer rows than the image has
+}
+
+bool encodeInto(uint32_t width, uint32_t height, PngPixels pixels, int32_t compressionLevel,
+                const PngRowSource& rowAt, std::vector<uint8_t>& png) {
+    const Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+    if (!ctx) return false;
+    if (spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1) != 0 ||
+        spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, compressionLevel) != 0) {
+        return false;
+    }
+    spng_ihdr ihdr{};
+    ihdr.width = width;
+    ihdr.height = height;
+    ihdr.bit_depth = 8;
+    ihdr.color_type =
+        pixels == PngPixels::rgba ? SPNG_COLOR_TYPE_TRUECOLOR_ALPHA : SPNG_COLOR_TYPE_TRUECOLOR;
+    if (spng_set_ihdr(ctx.get(), &ihdr) != 0) return false;
+    if (!encodeRows(ctx.get(), width, height, pixels, rowAt)) return false;
+
+    size_t length = 0;
+    int error = 0;
+    const EncodedBuffer encoded(spng_get_png_buffer(ctx.get(), &length, &error));
+    if (!encoded || error != 0) return false;
+    const auto* bytes = static_cast<const uint8_t*>(encoded.get());
+    return tryWithMemory(
+        [&] {
+            png.assign(bytes, bytes + length);
+            return true;
+        },
+        false);
 }
 
 }  // namespace
 
-bool encodePngRgb(uint32_t width, uint32_t height, const PngRowSource& rowAt,
-                  std::vector<uint8_t>& png) {
+bool encodePng(uint32_t width, uint32_t height, PngPixels pixels, int32_t compressionLevel,
+               const PngRowSource& rowAt, std::vector<uint8_t>& png) {
     png.clear();
-    PngWriter writer;
-    if (writer.png == nullptr || writer.info == nullptr) return false;
-    MemorySink sink{&png};
-    if (!writeRows(writer.png, writer.info, width, height, rowAt, &sink)) {
+    const bool known = pixels == PngPixels::rgb || pixels == PngPixels::rgba;
+    if (!known || compressionLevel < PNG_LOWEST_COMPRESSION_LEVEL ||
+        compressionLevel > PNG_HIGHEST_COMPRESSION_LEVEL ||
+        !encodeInto(width, height, pixels, compressionLevel, rowAt, png)) {
         png.clear();
         return false;
     }

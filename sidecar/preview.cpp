@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <string>
+#include <string_view>
 
 #include "filesys/allocate.hpp"
-#include "sidecar/digit_font.hpp"
+#include "sidecar/label_font.hpp"
 #include "sidecar/png_encode.hpp"
 #include "sidecar/preview_layout.hpp"
 #include "source/sprite_loading.hpp"
@@ -129,9 +130,9 @@ void drawLabel(BandCanvas& canvas, const CellLayout& cell, size_t index) {
     const std::string digits = std::to_string(index);
     int64_t left = cell.labelX;
     for (const char c : digits) {
-        for (int32_t gy = 0; gy < DIGIT_GLYPH_HEIGHT; ++gy) {
-            for (int32_t gx = 0; gx < DIGIT_GLYPH_WIDTH; ++gx) {
-                if (!digitPixel(c - '0', gx, gy)) continue;
+        for (int32_t gy = 0; gy < GLYPH_HEIGHT; ++gy) {
+            for (int32_t gx = 0; gx < GLYPH_WIDTH; ++gx) {
+                if (!glyphPixel(static_cast<uint8_t>(c), gx, gy)) continue;
                 for (int32_t s = 0; s < PREVIEW_LABEL_SCALE * PREVIEW_LABEL_SCALE; ++s) {
                     canvas.put(left + gx * PREVIEW_LABEL_SCALE + s % PREVIEW_LABEL_SCALE,
                                cell.labelY + gy * PREVIEW_LABEL_SCALE + s / PREVIEW_LABEL_SCALE,
@@ -139,7 +140,24 @@ void drawLabel(BandCanvas& canvas, const CellLayout& cell, size_t index) {
                 }
             }
         }
-        left += DIGIT_GLYPH_WIDTH * PREVIEW_LABEL_SCALE + PREVIEW_DIGIT_GAP;
+        left += GLYPH_WIDTH * PREVIEW_LABEL_SCALE + PREVIEW_DIGIT_GAP;
+    }
+}
+
+// The name byte by byte, cut at the cell's right margin: a long name shows its beginning.
+void drawName(BandCanvas& canvas, const CellLayout& cell, std::string_view name) {
+    const int64_t room = std::max<int64_t>(cell.nameRight - cell.nameX, 0);
+    const size_t shown =
+        std::min(name.size(), static_cast<size_t>(room / PREVIEW_NAME_ADVANCE + 1));
+    for (size_t i = 0; i < shown; ++i) {
+        const int64_t left = cell.nameX + static_cast<int64_t>(i) * PREVIEW_NAME_ADVANCE;
+        const auto byte = static_cast<uint8_t>(name[i]);
+        for (int32_t gy = 0; gy < GLYPH_HEIGHT; ++gy) {
+            for (int32_t gx = 0; gx < GLYPH_WIDTH; ++gx) {
+                if (left + gx >= cell.nameRight || !glyphPixel(byte, gx, gy)) continue;
+                canvas.put(left + gx, cell.nameY + gy, PREVIEW_LABEL);
+            }
+        }
     }
 }
 
@@ -153,6 +171,7 @@ void drawBand(BandCanvas& canvas, const SheetLayout& sheet, const Band& band,
         if (cell.outlined) drawOutline(canvas, cell);
         if (cell.hotspotShown) drawCross(canvas, cell);
         drawLabel(canvas, cell, i);
+        drawName(canvas, cell, view.sprites[i].name);
     }
 }
 
@@ -179,8 +198,8 @@ PreviewResult renderSheet(const SpriteView& view, const SheetLayout& sheet) {
             nullptr);
     };
     PreviewResult result;
-    if (encodePngRgb(static_cast<uint32_t>(sheet.width), static_cast<uint32_t>(sheet.height), rowAt,
-                     result.png)) {
+    if (encodePng(static_cast<uint32_t>(sheet.width), static_cast<uint32_t>(sheet.height),
+                  PngPixels::rgb, PREVIEW_COMPRESSION_LEVEL, rowAt, result.png)) {
         result.status = PreviewStatus::Written;
     }
     return result;

@@ -4,26 +4,39 @@
 #include <string>
 
 #include "filesys/allocate.hpp"
-#include "sidecar/digit_font.hpp"
+#include "sidecar/label_font.hpp"
 #include "sprite/hotspot.hpp"
 
 namespace {
 
-constexpr int64_t LABEL_HEIGHT = int64_t{DIGIT_GLYPH_HEIGHT} * PREVIEW_LABEL_SCALE;
-constexpr int64_t CONTENT_TOP = PREVIEW_MARGIN + LABEL_HEIGHT + PREVIEW_MARGIN;
+constexpr int64_t LABEL_HEIGHT = int64_t{GLYPH_HEIGHT} * PREVIEW_LABEL_SCALE;
+constexpr int64_t NAME_TOP = PREVIEW_MARGIN + LABEL_HEIGHT + PREVIEW_LINE_GAP;
+constexpr int64_t CONTENT_TOP = NAME_TOP + GLYPH_HEIGHT + PREVIEW_MARGIN;
 
 // The game pads a TGA sprite to power-of-two sides from its top-left corner.
 int64_t paddedSide(int32_t side) {
     return nextPowerOfTwo(side);
 }
 
-// Lays out one cell at (0, 0); the caller moves it to its place.
-CellLayout layoutCell(const SpriteViewEntry& entry, size_t index) {
+bool outlined(const SpriteViewEntry& entry) {
+    return spriteKind(entry.kind).paddingRoundsSides && entry.padding != 0;
+}
+
+int64_t boxWidth(const SpriteViewEntry& entry) {
+    return outlined(entry) ? paddedSide(entry.wd) : std::max(entry.wd, 0);
+}
+
+int64_t boxHeight(const SpriteViewEntry& entry) {
+    return outlined(entry) ? paddedSide(entry.ht) : std::max(entry.ht, 0);
+}
+
+// Lays out one cell at (0, 0) at the sheet's zoom; the caller moves it to its place.
+CellLayout layoutCell(const SpriteViewEntry& entry, size_t index, int32_t zoom) {
     CellLayout cell;
-    cell.outlined = spriteKind(entry.kind).paddingRoundsSides && entry.padding != 0;
-    cell.boxWidth = cell.outlined ? paddedSide(entry.wd) : std::max(entry.wd, 0);
-    cell.boxHeight = cell.outlined ? paddedSide(entry.ht) : std::max(entry.ht, 0);
-    cell.zoom = previewZoom(cell.boxWidth, cell.boxHeight);
+    cell.outlined = outlined(entry);
+    cell.boxWidth = boxWidth(entry);
+    cell.boxHeight = boxHeight(entry);
+    cell.zoom = zoom;
 
     // Bounds of the content relative to the sprite's origin.
     int64_t minX = -PREVIEW_FRAME;
@@ -50,6 +63,9 @@ CellLayout layoutCell(const SpriteViewEntry& entry, size_t index) {
 
     cell.labelX = PREVIEW_MARGIN;
     cell.labelY = PREVIEW_MARGIN;
+    cell.nameX = PREVIEW_MARGIN;
+    cell.nameY = NAME_TOP;
+    cell.nameRight = cell.width - PREVIEW_MARGIN;
     cell.contentX = PREVIEW_MARGIN;
     cell.contentY = CONTENT_TOP;
     cell.originX = cell.contentX - minX;
@@ -62,11 +78,14 @@ CellLayout layoutCell(const SpriteViewEntry& entry, size_t index) {
 void moveCell(CellLayout& cell, int64_t x, int64_t y) {
     cell.x += x;
     cell.labelX += x;
+    cell.nameX += x;
+    cell.nameRight += x;
     cell.contentX += x;
     cell.originX += x;
     cell.hotspotX += x;
     cell.y += y;
     cell.labelY += y;
+    cell.nameY += y;
     cell.contentY += y;
     cell.originY += y;
     cell.hotspotY += y;
@@ -76,11 +95,18 @@ std::optional<SheetLayout> buildLayout(const SpriteView& view) {
     SheetLayout sheet;
     if (view.sprites.empty()) return sheet;
     sheet.cells.reserve(view.sprites.size());
+    int64_t widest = 0;
+    int64_t tallest = 0;
+    for (const SpriteViewEntry& entry : view.sprites) {
+        widest = std::max(widest, boxWidth(entry));
+        tallest = std::max(tallest, boxHeight(entry));
+    }
+    sheet.zoom = previewZoom(widest, tallest);
     int64_t width = 0;
     int64_t x = 0;
     Band band;
     for (size_t i = 0; i < view.sprites.size(); ++i) {
-        CellLayout cell = layoutCell(view.sprites[i], i);
+        CellLayout cell = layoutCell(view.sprites[i], i, sheet.zoom);
         if (cell.width > PREVIEW_MAX_WIDTH || cell.height > PREVIEW_MAX_HEIGHT) return std::nullopt;
         if (x > 0 && x + cell.width > PREVIEW_ROW_WIDTH) {
             band.endCell = i;
@@ -117,7 +143,7 @@ int32_t previewZoom(int64_t w, int64_t h) {
 
 int64_t labelWidth(size_t index) {
     const auto digits = static_cast<int64_t>(std::to_string(index).size());
-    return digits * DIGIT_GLYPH_WIDTH * PREVIEW_LABEL_SCALE + (digits - 1) * PREVIEW_DIGIT_GAP;
+    return digits * GLYPH_WIDTH * PREVIEW_LABEL_SCALE + (digits - 1) * PREVIEW_DIGIT_GAP;
 }
 
 std::optional<SheetLayout> layoutSheet(const SpriteView& view) {

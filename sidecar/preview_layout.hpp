@@ -1,11 +1,13 @@
 // Where everything of the preview sheet goes. Cells run left to right in listing order and wrap
 // into a new band (row of cells) before a band would pass PREVIEW_ROW_WIDTH; a band is as tall
-// as its tallest cell. A cell holds, from the top: a margin, the entry's index in the digit
-// font at twice its size, a margin, then the content: a checkerboard that holds the drawn box
-// (the padded box for a TGA entry with padding on, else the cropped one) with PREVIEW_FRAME
-// pixels around it, widened to take in the hotspot's cross when the hotspot lies within
-// PREVIEW_HOTSPOT_REACH pixels of that frame (a hotspot further away is not drawn). The zoom is
-// the largest integer up to PREVIEW_MAX_ZOOM that keeps the drawn box's longer side within
+// as its tallest cell. A cell holds, from the top: a margin, the entry's index in the label
+// font at twice its size, a gap, the entry's name in the label font at its own size (clipped
+// to the cell less its margins, never widening it), a margin, then the content: a checkerboard
+// that holds the drawn box (the padded box of an entry whose kind pads with padding on, else
+// the cropped one) with PREVIEW_FRAME pixels around it, widened to take in the hotspot's cross
+// when the hotspot lies within PREVIEW_HOTSPOT_REACH pixels of that frame (a hotspot further
+// away is not drawn). One zoom serves the whole sheet, so that sizes compare: the largest
+// integer up to PREVIEW_MAX_ZOOM that keeps the longest side of every drawn box within
 // PREVIEW_ZOOM_TARGET pixels, and at least 1. All positions are sheet pixels, y downwards.
 #pragma once
 
@@ -18,8 +20,10 @@
 constexpr int32_t PREVIEW_MAX_ZOOM = 4;
 constexpr int32_t PREVIEW_ZOOM_TARGET = 64;
 constexpr int32_t PREVIEW_MARGIN = 4;
-constexpr int32_t PREVIEW_LABEL_SCALE = 2;
-constexpr int32_t PREVIEW_DIGIT_GAP = 2;
+constexpr int32_t PREVIEW_LABEL_SCALE = 2;  // the index's glyphs are drawn this many times as large
+constexpr int32_t PREVIEW_DIGIT_GAP = 2;    // between the index's digits
+constexpr int32_t PREVIEW_LINE_GAP = 2;     // between the index and the name
+constexpr int32_t PREVIEW_NAME_ADVANCE = 4;  // from one of the name's glyphs to the next
 constexpr int32_t PREVIEW_FRAME = 6;
 constexpr int32_t PREVIEW_CROSS_ARM = 4;
 constexpr int32_t PREVIEW_HOTSPOT_REACH = 32;
@@ -53,6 +57,9 @@ struct CellLayout {
     int64_t hotspotY = 0;
     int64_t labelX = 0;  // the index's top-left corner
     int64_t labelY = 0;
+    int64_t nameX = 0;  // the name's top-left corner
+    int64_t nameY = 0;
+    int64_t nameRight = 0;  // the name's columns end before this one
 };
 
 // A row of cells, [firstCell, endCell) of SheetLayout::cells.
@@ -66,11 +73,12 @@ struct Band {
 struct SheetLayout {
     int64_t width = PREVIEW_EMPTY_SIDE;
     int64_t height = PREVIEW_EMPTY_SIDE;
-    std::vector<CellLayout> cells;  // one per entry, in order
+    int32_t zoom = PREVIEW_MAX_ZOOM;  // every cell's
+    std::vector<CellLayout> cells;    // one per entry, in order
     std::vector<Band> bands;
 };
 
-// The zoom for a drawn box of w x h sprite pixels.
+// The zoom for drawn boxes whose widest is w and whose tallest is h sprite pixels.
 int32_t previewZoom(int64_t w, int64_t h);
 
 // Pixels across the index `index` in the label font.

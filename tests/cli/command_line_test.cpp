@@ -316,7 +316,7 @@ TEST(Help, NamesEveryOption) {
         EXPECT_NE(help.find("--" + std::string(name)), std::string_view::npos) << name;
     }
     for (const char* statement : {"Source", "Dest", "InfoFile", "WriteOneFile", "BIN", "Padding",
-                                  "Hotspot", "HotXY", "TGA", "PCX", "//"}) {
+                                  "Hotspot", "HotXY", "TGA", "PCX", "PNG", "//"}) {
         EXPECT_NE(help.find("\n  " + std::string(statement) + " "), std::string_view::npos)
             << statement;
     }

@@ -95,13 +95,35 @@ SpriteViewEntry hostile() {
     return e;
 }
 
+// A PNG sprite: stored as a TGA sprite is, with its own file format.
+SpriteViewEntry coin() {
+    SpriteViewEntry e;
+    e.name = "coin";
+    e.hid = 7;
+    e.kind = SOURCE_PNG;
+    e.source = "art/coin.png";
+    e.sourceWidth = 3;
+    e.sourceHeight = 2;
+    e.cropLeft = 1;
+    e.cropTop = 0;
+    e.wd = 2;
+    e.ht = 2;
+    e.method = HS_UPLEFT;
+    e.methodName = "UpLeft";
+    e.padding = 1;
+    e.hx = 0;
+    e.hy = 0;
+    return e;
+}
+
 TEST_F(ManifestReadBack, SingleBinaryFileWithHostileBytes) {
     SpriteView view;
     view.outputPath = "out/sprites.bin";
     view.form = OutputForm::SingleBinary;
-    view.sprites = {hero(), hostile()};
+    view.sprites = {hero(), hostile(), coin()};
     view.sprites[0].block = BlockPlace{516, 9120};
     view.sprites[1].block = BlockPlace{9636, 21};
+    view.sprites[2].block = BlockPlace{9657, 16};
     view.fingerprint = 0x85944171f73967e8ull;
     EXPECT_EQ(
         readBack(view),
@@ -111,12 +133,18 @@ TEST_F(ManifestReadBack, SingleBinaryFileWithHostileBytes) {
         R"("hid_signed": -614236920, "kind": "tga", "source": "art/hero.tga", "source_width": 48, )"
         R"("source_height": 64, "crop_left": 4, "crop_top": 7, "wd": 40, "ht": 57, )"
         R"("method": "DownLeft", "padding": 0, "hx": 0, "hy": -57, "bytes_per_pixel": 4, )"
-        R"("offset": 516, "length": 9120}, )"
+        R"("file_format": "tga", "offset": 516, "length": 9120}, )"
         R"({"index": 1, "name": "b\"\\\u0001\ufffd\u00e9", "name_hex": "62225c01ffc3a9", )"
         R"("hid": 2147483648, "hid_signed": -2147483648, "kind": "pcx", )"
         R"("source": "art/\ufffd\n.pcx", "source_width": 7, "source_height": 5, )"
         R"("crop_left": 0, "crop_top": 2, "wd": 7, "ht": 3, "method": "Middle", "padding": 1, )"
-        R"("hx": -3, "hy": -1, "bytes_per_pixel": 1, "offset": 9636, "length": 21}]})");
+        R"("hx": -3, "hy": -1, "bytes_per_pixel": 1, "file_format": "pcx", "offset": 9636, )"
+        R"("length": 21}, )"
+        R"({"index": 2, "name": "coin", "name_hex": "636f696e", "hid": 7, "hid_signed": 7, )"
+        R"("kind": "tga", "source": "art/coin.png", "source_width": 3, "source_height": 2, )"
+        R"("crop_left": 1, "crop_top": 0, "wd": 2, "ht": 2, "method": "UpLeft", "padding": 1, )"
+        R"("hx": 0, "hy": 0, "bytes_per_pixel": 4, "file_format": "png", "offset": 9657, )"
+        R"("length": 16}]})");
 }
 
 TEST_F(ManifestReadBack, InfoFileHasNullOffsetAndLength) {
@@ -132,7 +160,10 @@ TEST_F(ManifestReadBack, InfoFileHasNullOffsetAndLength) {
               std::string::npos)
         << out;
     EXPECT_NE(out.find(R"("hid": 4294967295, "hid_signed": -1,)"), std::string::npos) << out;
-    EXPECT_NE(out.find(R"("offset": null, "length": null}]})"), std::string::npos) << out;
+    EXPECT_NE(out.find(R"("bytes_per_pixel": 4, "file_format": "tga", "offset": null, )"
+                       R"("length": null}]})"),
+              std::string::npos)
+        << out;
 }
 
 TEST_F(ManifestReadBack, EmptyTableAndTextForm) {
