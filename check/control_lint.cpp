@@ -80,9 +80,10 @@ std::string quoted(std::string_view text) {
 namespace {
 
 // What a misspelt word may have meant: the keywords, then the hotspot methods.
-constexpr std::array<const char*, 16> KNOWN_WORDS = {
-    "Padding",      "Dest", "Source", "InfoFile", "Hotspot", "HotXY",   "TGA",      "PCX",
-    "WriteOneFile", "BIN",  "PNG",    "Middle",   "UpLeft",  "UpRight", "DownLeft", "DownRight",
+constexpr std::array<const char*, 17> KNOWN_WORDS = {
+    "Padding", "Dest",    "Source", "InfoFile", "Hotspot",  "HotXY",    "TGA",
+    "PCX",     "WriteOneFile", "BIN", "PNG",   "Sprites",  "Middle",   "UpLeft",
+    "UpRight", "DownLeft", "DownRight",
 };
 
 bool continuesWord(char c) {
@@ -478,7 +479,8 @@ void ControlLint::spriteListed(const SpriteListing& listing) {
         report(std::string(kindWord(listing.kind)) + " has no sprite name");
         return;
     }
-    checkSpriteName(listing);
+    // A file a pattern found is named by its path, extension cut: its name is no mistake.
+    if (!listing.fromPattern) checkSpriteName(listing);
     checkSpriteOutcome(listing);
     if (listing.outcome == SpriteOutcome::listed) checkListedPairs(listing);
 }
@@ -575,4 +577,29 @@ void ControlLint::checkListedPairs(const SpriteListing& listing) {
     }
     holders.push_back(distinctNames_.size());
     distinctNames_.push_back(ListedName{stored, line_});
+}
+
+void ControlLint::patternRead(const PatternListing& listing) {
+    source_.usedSince = true;
+    dest_.usedSince = true;
+    const std::string pattern = quoted(listing.pattern);
+    switch (listing.outcome) {
+        case SpriteOutcome::noSource:
+            report("Sprites " + pattern + " skipped: no Source folder is set");
+            return;
+        case SpriteOutcome::noDest:
+            report("Sprites " + pattern + " skipped: no Dest folder is set");
+            return;
+        default:
+            break;
+    }
+    if (listing.matches > 0) return;
+    if (listing.pattern.empty()) {
+        report("Sprites has no pattern on its line; it matches nothing");
+    } else if (listing.refused) {
+        report("Sprites pattern " + pattern +
+               " leaves Source (\"..\") or names nothing; it matches nothing");
+    } else {
+        report("no sprite file under Source " + quoted(state_.srcDir) + " matches " + pattern);
+    }
 }

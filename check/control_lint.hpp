@@ -69,6 +69,7 @@ class ControlLint final : public LintSink {
     void hotspotName(std::string_view name, bool known) override;
     void hotXYNumbers(const char* xAt, const char* yAt) override;
     void spriteListed(const SpriteListing& listing) override;
+    void patternRead(const PatternListing& listing) override;
 
     // A message the run printed that is not informational: its id and its line (with or
     // without its line feed). Its words become a diagnostic of the statement that printed it.

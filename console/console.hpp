@@ -44,6 +44,7 @@ enum class MessageId : uint8_t {
     spriteNotLoaded,      // "Warning, couldn't load %s, skipping."
     spriteBlank,          // "WARNING!  Sprite %s is blank."
     sameHid,              // "Warning, sprites %s and %s have the same hid %d; ..."
+    noSpriteFileMatches,  // "Warning, no sprite file matches %s."
     infoHeaderMissing,    // "Warning!  Couldn't open sprite header %s for reading."
     infoHeaderAlloc,      // "Couldn't memAlloc for sprite set %s in getSpriteHeader."
     // The output stage.

@@ -100,6 +100,9 @@ void runStatement(DriverState& state, int32_t statement) {
         case ST_PNG:
             runSpriteStatement(state, SOURCE_PNG);
             break;
+        case ST_SPRITES:
+            runSpritesStatement(state);
+            break;
         case ST_UPPER_CASE:
         case ST_LOWER_CASE:
         case ST_DIGIT:

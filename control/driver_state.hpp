@@ -64,7 +64,8 @@ struct DriverState {
     int32_t writeBinary = 0;   // can only be switched on
 
     // The files the run read, in the order it first read them: each sprite source that existed
-    // and the info file read back when it existed. Paths as composed, repeats kept.
+    // and the info file read back when it existed, and the folders a Sprites pattern listed
+    // (before the files it found). Paths as composed, repeats kept.
     std::vector<std::string> filesRead;
 
     // Working buffers of the field reads, FIELD_BUFFER_SIZE bytes each.

@@ -24,10 +24,19 @@ enum class SpriteOutcome {
 struct SpriteListing {
     SpriteOutcome outcome = SpriteOutcome::listed;
     SpriteSource kind = SOURCE_TGA;
-    std::string_view name;  // as read
-    std::string_view path;  // the composed source path; empty before it is composed
-    int32_t slot = -1;      // the table entry when listed
-    bool blank = false;     // listed with no visible pixel ("WARNING!  Sprite %s is blank.")
+    std::string_view name;     // as read
+    std::string_view path;     // the composed source path; empty before it is composed
+    int32_t slot = -1;         // the table entry when listed
+    bool blank = false;        // listed with no visible pixel ("WARNING!  Sprite %s is blank.")
+    bool fromPattern = false;  // a file a Sprites pattern found, named by its path under Source
+};
+
+// How a Sprites statement ended, after the listings of the files it found.
+struct PatternListing {
+    std::string_view pattern;                       // as read
+    SpriteOutcome outcome = SpriteOutcome::listed;  // noSource or noDest: nothing was looked for
+    bool refused = false;  // empty, or holds `..`: matches nothing without a look
+    int32_t matches = 0;   // the files found ("Warning, no sprite file matches %s." when none)
 };
 
 class LintSink {
@@ -53,4 +62,7 @@ class LintSink {
     // Instead of the sprite statement's own lines (the truncation, blank and id-collision lines
     // included): how it ended.
     virtual void spriteListed(const SpriteListing& listing) = 0;
+    // Instead of the Sprites statement's own lines ("requested before", "no sprite file
+    // matches"); each file found was told with spriteListed before.
+    virtual void patternRead(const PatternListing& listing) = 0;
 };

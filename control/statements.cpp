@@ -7,6 +7,7 @@
 
 #include "console/console.hpp"
 #include "control/hotspot_names.hpp"
+#include "control/pattern_files.hpp"
 #include "filesys/disk_read.hpp"
 #include "filesys/hash.hpp"
 #include "scanner/scanner.hpp"
@@ -132,15 +133,16 @@ void storeName(const DriverState& state, SpriteName& slot, const std::string& na
     std::memcpy(slot.data(), name.data(), std::min(name.size(), STORED_NAME_LENGTH));
 }
 
-// Lists one sprite; the lint, when there is one, hears how the statement ended.
-SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::string& name,
-                         std::string& path) {
-    if (state.spriteCount >= MAX_SPRITES) {
-        runMessage(state, MessageId::spriteTableFull,
-                   "Sprite %s skipped, the sprite table is full (%d sprites).\n", name.c_str(),
-                   MAX_SPRITES);
-        return SpriteOutcome::tableFull;
-    }
+bool tableIsFull(const DriverState& state, const std::string& name) {
+    if (state.spriteCount < MAX_SPRITES) return false;
+    runMessage(state, MessageId::spriteTableFull,
+               "Sprite %s skipped, the sprite table is full (%d sprites).\n", name.c_str(),
+               MAX_SPRITES);
+    return true;
+}
+
+// Whether the folders a sprite needs are set; `name` is what the lines name.
+SpriteOutcome checkFolders(const DriverState& state, const std::string& name) {
     if (state.srcDir.empty()) {
         runMessage(state, MessageId::noSourceFolder,
                    "Sprite %s requested before src directory specified.\n", name.c_str());
@@ -152,8 +154,13 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
                    "Sprite %s requested before dest directory specified.\n", name.c_str());
         return SpriteOutcome::noDest;
     }
-    // No separator goes between them: the source directory ends with its own.
-    path = state.srcDir + name + spriteKind(kind).extension;
+    return SpriteOutcome::listed;
+}
+
+// Lists the sprite `name` from the file at `path`, with the table's room and the folders
+// already checked: the one road of every sprite statement.
+SpriteOutcome listSpriteFile(DriverState& state, SpriteSource kind, const std::string& name,
+                             std::string& path) {
     // A missing source is a prerequisite too: when it appears, the output must be made again.
     state.filesRead.push_back(path);
     const DiskEntry onDisk = fileEntryOnDisk(path.c_str());
@@ -210,18 +217,16 @@ SpriteOutcome listSprite(DriverState& state, SpriteSource kind, const std::strin
     return SpriteOutcome::listed;
 }
 
-}  // namespace
-
-void runSpriteStatement(DriverState& state, SpriteSource kind) {
-    std::string name = readLetterWord(state);
-    std::string path;
-    const SpriteOutcome outcome = listSprite(state, kind, name, path);
+// The lint, when there is one, hears how one sprite's listing ended.
+void tellLint(DriverState& state, SpriteSource kind, const std::string& name,
+              const std::string& path, SpriteOutcome outcome, bool fromPattern) {
     if (state.lint == nullptr) return;
     SpriteListing listing;
     listing.outcome = outcome;
     listing.kind = kind;
     listing.name = name;
     listing.path = path;
+    listing.fromPattern = fromPattern;
     if (outcome == SpriteOutcome::listed) {
         listing.slot = state.spriteCount - 1;
         listing.path = state.tables.spritePath[listing.slot];
@@ -229,6 +234,61 @@ void runSpriteStatement(DriverState& state, SpriteSource kind) {
         listing.blank = record.wd == 0 || record.ht == 0;
     }
     state.lint->spriteListed(listing);
+}
+
+// The name a found file is listed under: its path under Source without the extension.
+std::string nameOfFile(const PatternFile& file) {
+    const size_t extension = std::string_view(spriteKind(file.kind).extension).size();
+    return file.relative.substr(0, file.relative.size() - extension);
+}
+
+}  // namespace
+
+void runSpriteStatement(DriverState& state, SpriteSource kind) {
+    std::string name = readLetterWord(state);
+    std::string path;
+    SpriteOutcome outcome = SpriteOutcome::tableFull;
+    if (!tableIsFull(state, name)) {
+        outcome = checkFolders(state, name);
+        if (outcome == SpriteOutcome::listed) {
+            // No separator goes between them: the source directory ends with its own.
+            path = state.srcDir + name + spriteKind(kind).extension;
+            outcome = listSpriteFile(state, kind, name, path);
+        }
+    }
+    tellLint(state, kind, name, path, outcome, false);
+}
+
+void runSpritesStatement(DriverState& state) {
+    const std::string text = readBlankWord(state);
+    PatternListing listing;
+    listing.pattern = text;
+    listing.outcome = checkFolders(state, text);
+    if (listing.outcome == SpriteOutcome::listed) {
+        const SpritePattern pattern = parseSpritePattern(text);
+        listing.refused = pattern.matchesNothing;
+        const PatternFiles found = findPatternFiles(state.srcDir, pattern);
+        listing.matches = static_cast<int32_t>(std::min<size_t>(found.files.size(), INT32_MAX));
+        // A file added to a folder listed may change what the pattern names.
+        state.filesRead.insert(state.filesRead.end(), found.foldersListed.begin(),
+                               found.foldersListed.end());
+        if (found.files.empty()) {
+            runMessage(state, MessageId::noSpriteFileMatches,
+                       "Warning, no sprite file matches %s.\n", text.c_str());
+        }
+        for (const PatternFile& file : found.files) {
+            const auto kind = static_cast<SpriteSource>(file.kind);
+            const std::string name = nameOfFile(file);
+            std::string path;
+            SpriteOutcome outcome = SpriteOutcome::tableFull;
+            if (!tableIsFull(state, name)) {
+                path = pathUnderSource(state.srcDir, file.relative);
+                outcome = listSpriteFile(state, kind, name, path);
+            }
+            tellLint(state, kind, name, path, outcome, true);
+        }
+    }
+    if (state.lint != nullptr) state.lint->patternRead(listing);
 }
 
 // Id collisions: two different stored names with one hid cannot be told apart by the game, so

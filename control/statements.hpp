@@ -26,23 +26,24 @@ enum Statement : int32_t {
     ST_WRITE_ONE_FILE,
     ST_BIN,
     ST_PNG,
+    ST_SPRITES,
     ST_LINE_END,
     ST_UPPER_CASE,
     ST_LOWER_CASE,
     ST_DIGIT,
 };
 
-// Indexed by Statement, ST_COMMENT to ST_PNG. A keyword added later goes last, so every word
+// Indexed by Statement, ST_COMMENT to ST_SPRITES. A keyword added later goes last, so every word
 // that matched a keyword before still matches the same one.
-inline constexpr std::array<const char*, 12> statementKeywords = {
-    "//",    "Padding", "Dest", "Source",       "InfoFile", "Hotspot",
-    "HotXY", "TGA",     "PCX",  "WriteOneFile", "BIN",      "PNG",
+inline constexpr std::array<const char*, 13> statementKeywords = {
+    "//",    "Padding", "Dest",    "Source", "InfoFile", "Hotspot",      "HotXY",
+    "TGA",   "PCX",     "WriteOneFile", "BIN", "PNG",    "Sprites",
 };
 
 // Whether the statement begins with a keyword that the loop consumed (a class match consumes
 // nothing).
 constexpr bool hasKeyword(int32_t statement) {
-    return statement >= ST_COMMENT && statement <= ST_PNG;
+    return statement >= ST_COMMENT && statement <= ST_SPRITES;
 }
 
 // The ways a statement takes its value from the control text. Each scan is followed at once by
@@ -84,6 +85,12 @@ void runHotXYStatement(DriverState& state);
 // name, places its hotspot and appends it to the sprite tables; a sprite that cannot be used is
 // reported and leaves no entry.
 void runSpriteStatement(DriverState& state, SpriteSource kind);
+
+// Sprites PATTERN: lists every sprite file under Source that the pattern names (see
+// pattern_files.hpp), in natural order, each as its kind's statement would list it under its
+// path without the extension. Without Source or Dest, one "requested before" line names the
+// pattern; a pattern that names no file prints one warning.
+void runSpritesStatement(DriverState& state);
 
 // Records the entry at `slot` under its hid and warns when an entry of another stored name
 // (bytes compared, so a case-only difference counts) already holds that hid.
