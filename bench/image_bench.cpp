@@ -1,6 +1,7 @@
 // Image loading speed: loadTga on five TGA variants and loadPcx on an 8-bit PCX file, all
 // 512 x 512 sprite-like pictures, and stb_image's stbi_load on the same TGA files for
-// comparison. Throughput is counted in bytes of output pixels (4 a pixel for TGA, 1 for PCX).
+// comparison; the PNG reader's listing box and whole decode on the same picture as an RGBA PNG
+// file, next to stbi_load_from_memory. Throughput is counted in bytes of output pixels (4 a pixel for TGA, 1 for PCX).
 // The files are made once in a temporary folder and read once before timing, so every load
 // comes from the page cache.
 #include <benchmark/benchmark.h>
@@ -17,10 +18,12 @@
 #include <vector>
 
 #include <unistd.h>
+#include <zlib.h>
 
 #include "filesys/disk_read.hpp"
 #include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
+#include "image/png.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
 #include "sprite/crop.hpp"
@@ -340,6 +343,95 @@ void spriteRoad(benchmark::State& state, const std::string Files::*which, Sprite
     state.SetBytesProcessed(bytes);
 }
 
+// The sprite as an RGBA PNG file, top row first, every row Paeth-filtered, zlib level 6.
+Bytes pngOf(const Sprite& s) {
+    const size_t stride = size_t{kSide} * 4;
+    Bytes scanlines;
+    Bytes prior(stride, 0);
+    for (int y = kSide - 1; y >= 0; --y) {
+        const uint8_t* row = &s.rgba[size_t(y) * stride];
+        scanlines.push_back(4);
+        for (size_t i = 0; i < stride; ++i) {
+            const int a = i >= 4 ? row[i - 4] : 0;
+            const int b = prior[i];
+            const int c = i >= 4 ? prior[i - 4] : 0;
+            const int p = a + b - c;
+            const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            const int predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+            scanlines.push_back(static_cast<uint8_t>(row[i] - predictor));
+        }
+        prior.assign(row, row + stride);
+    }
+    uLongf size = compressBound(static_cast<uLong>(scanlines.size()));
+    Bytes z(size);
+    compress2(z.data(), &size, scanlines.data(), static_cast<uLong>(scanlines.size()), 6);
+    z.resize(size);
+    Bytes out = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    auto chunk = [&](const char* type, const Bytes& data) {
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(data.size() >> shift));
+        const size_t at = out.size();
+        out.insert(out.end(), type, type + 4);
+        out.insert(out.end(), data.begin(), data.end());
+        const uLong crc = crc32(0, out.data() + at, static_cast<uInt>(out.size() - at));
+        for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(crc >> shift));
+    };
+    chunk("IHDR", {0, 0, kSide >> 8, kSide & 0xFF, 0, 0, kSide >> 8, kSide & 0xFF, 8, 6, 0, 0, 0});
+    chunk("IDAT", z);
+    chunk("IEND", {});
+    return out;
+}
+
+const Bytes& pngFileBytes() {
+    static const Bytes bytes = pngOf(makeSprite());
+    return bytes;
+}
+
+// The PNG road on a file in memory: the listing's box from the rows, or the whole picture
+// decoded into a reused block and its box found. Counted in bytes of the whole picture.
+void pngRoad(benchmark::State& state, bool wholePicture) {
+    const Bytes& file = pngFileBytes();
+    ReusedBuffer block;
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        TgaBox box;
+        PngError error = PngError::none;
+        if (wholePicture) {
+            PngPicture picture;
+            error = decodePng(file, block, picture);
+            box = findAlphaBox(picture.rgba, picture.width, picture.height);
+        } else {
+            error = findPngBox(file, block, box);
+        }
+        if (error != PngError::none) {
+            state.SkipWithError("the PNG file did not decode");
+            return;
+        }
+        benchmark::DoNotOptimize(box);
+        bytes += int64_t{box.width} * box.height * 4;
+    }
+    state.SetBytesProcessed(bytes);
+}
+
+#ifdef SPRITEBAKE_HAVE_STB
+void stbLoadPng(benchmark::State& state) {
+    const Bytes& file = pngFileBytes();
+    int64_t bytes = 0;
+    for (auto _ : state) {
+        int w = 0, h = 0, channels = 0;
+        stbi_uc* image =
+            stbi_load_from_memory(file.data(), static_cast<int>(file.size()), &w, &h, &channels, 4);
+        if (image == nullptr) {
+            state.SkipWithError("stbi_load_from_memory failed");
+            return;
+        }
+        benchmark::DoNotOptimize(image);
+        stbi_image_free(image);
+        bytes += int64_t{w} * h * 4;
+    }
+    state.SetBytesProcessed(bytes);
+}
+#endif
+
 #ifdef SPRITEBAKE_HAVE_STB
 void stbLoadFile(benchmark::State& state, const std::string Files::*which) {
     const std::string& path = files().*which;
@@ -382,6 +474,11 @@ void registerAll() {
 #endif
     }
     benchmark::RegisterBenchmark("loadPcx/pcx8", loadPcxFile);
+    benchmark::RegisterBenchmark("pngBox/rgba8", pngRoad, false);
+    benchmark::RegisterBenchmark("pngDecode/rgba8", pngRoad, true);
+#ifdef SPRITEBAKE_HAVE_STB
+    benchmark::RegisterBenchmark("stbi_load_from_memory/png_rgba8", stbLoadPng);
+#endif
     const Variant fastVariants[] = {kVariants[0], kVariants[1], kVariants[2]};
     for (const Variant& v : fastVariants) {
         const std::pair<const char*, SpriteRoad> roads[] = {

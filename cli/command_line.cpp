@@ -2,6 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <optional>
+
+#include "atlas/atlas_files.hpp"
 
 #include "sidecar/c_header.hpp"
 
@@ -17,6 +21,13 @@ enum class Option {
     directory,
     headerPrefix,
     dump,
+    atlasFormat,
+    atlasAlpha,
+    atlasExtrude,
+    atlasPadding,
+    atlasMaxSize,
+    atlasPowerOfTwo,
+    atlasNoAlias,
     sideFile,  // a row of the table of files beside the output
 };
 
@@ -29,7 +40,7 @@ struct OptionEntry {
 };
 
 // The options of their own; the files beside the output follow, one for each row of their table.
-constexpr std::array<OptionEntry, 9> OPTIONS = {{
+constexpr std::array<OptionEntry, 16> OPTIONS = {{
     {"help", 'h', false, Option::help},
     {"version", 0, false, Option::version},
     {"quiet", 'q', false, Option::quiet},
@@ -39,6 +50,23 @@ constexpr std::array<OptionEntry, 9> OPTIONS = {{
     {"directory", 'C', true, Option::directory},
     {"header-prefix", 0, true, Option::headerPrefix},
     {"dump", 0, true, Option::dump},
+    {"atlas-format", 0, true, Option::atlasFormat},
+    {"atlas-alpha", 0, true, Option::atlasAlpha},
+    {"atlas-extrude", 0, true, Option::atlasExtrude},
+    {"atlas-padding", 0, true, Option::atlasPadding},
+    {"atlas-max-size", 0, true, Option::atlasMaxSize},
+    {"atlas-pot", 0, false, Option::atlasPowerOfTwo},
+    {"atlas-no-alias", 0, false, Option::atlasNoAlias},
+}};
+
+struct AtlasFormatName {
+    std::string_view name;
+    AtlasFormat format;
+};
+constexpr std::array<AtlasFormatName, 3> ATLAS_FORMATS = {{
+    {"json-hash", AtlasFormat::jsonHash},
+    {"json-array", AtlasFormat::jsonArray},
+    {"phaser3", AtlasFormat::phaser3},
 }};
 
 const std::array<OptionEntry, OPTIONS.size() + SIDE_FILE_COUNT>& allOptions() {
@@ -78,7 +106,66 @@ std::string quoted(std::string_view text) {
     return out;
 }
 
-void apply(CommandLine& options, const OptionEntry& entry, std::string_view value) {
+std::string invalidValue(const OptionEntry& entry, std::string_view value, const char* allowed) {
+    return "invalid value " + quoted(value) + " for --" + std::string(entry.longName) + " (" +
+           allowed + ")";
+}
+
+// A whole decimal number from `low` to `high`, or nothing.
+std::optional<int32_t> numberIn(std::string_view text, int32_t low, int32_t high) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [last, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || last != end || value < low || value > high) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Sets an --atlas-* option; an error text when its value is not one it takes.
+std::string applyAtlas(AtlasSettings& atlas, const OptionEntry& entry, std::string_view value) {
+    const auto number = [&](int32_t low, int32_t high, int32_t& into,
+                            const char* allowed) -> std::string {
+        const std::optional<int32_t> read = numberIn(value, low, high);
+        if (!read) return invalidValue(entry, value, allowed);
+        into = *read;
+        return {};
+    };
+    switch (entry.option) {
+        case Option::atlasFormat:
+            for (const AtlasFormatName& format : ATLAS_FORMATS) {
+                if (format.name == value) {
+                    atlas.format = format.format;
+                    return {};
+                }
+            }
+            return invalidValue(entry, value, "json-hash, json-array or phaser3");
+        case Option::atlasAlpha:
+            if (value != "straight" && value != "premultiplied") {
+                return invalidValue(entry, value, "straight or premultiplied");
+            }
+            atlas.premultiplied = value == "premultiplied";
+            return {};
+        case Option::atlasExtrude:
+            return number(0, ATLAS_MAX_EXTRUDE, atlas.extrude, "a whole number from 0 to 256");
+        case Option::atlasPadding:
+            return number(0, ATLAS_MAX_PADDING, atlas.padding, "a whole number from 0 to 256");
+        case Option::atlasMaxSize:
+            return number(1, ATLAS_MAX_PAGE_SIZE, atlas.maxSize,
+                          "a whole number from 1 to 16384");
+        case Option::atlasPowerOfTwo:
+            atlas.powerOfTwo = true;
+            return {};
+        case Option::atlasNoAlias:
+            atlas.alias = false;
+            return {};
+        default:
+            return {};
+    }
+}
+
+// Takes an option with its value; an error text when the value is not one it takes.
+std::string apply(CommandLine& options, const OptionEntry& entry, std::string_view value) {
     switch (entry.option) {
         case Option::help:
             options.help = true;
@@ -110,7 +197,19 @@ void apply(CommandLine& options, const OptionEntry& entry, std::string_view valu
         case Option::dump:
             options.dump = std::string(value);
             break;
+        case Option::atlasFormat:
+        case Option::atlasAlpha:
+        case Option::atlasExtrude:
+        case Option::atlasPadding:
+        case Option::atlasMaxSize:
+        case Option::atlasPowerOfTwo:
+        case Option::atlasNoAlias:
+            if (options.firstAtlasOption.empty()) {
+                options.firstAtlasOption = "--" + std::string(entry.longName);
+            }
+            return applyAtlas(options.atlas, entry, value);
     }
+    return {};
 }
 
 class Reader {
@@ -151,18 +250,13 @@ class Reader {
             if (equals != std::string_view::npos) {
                 return "option " + quoted("--" + std::string(name)) + " doesn't allow an argument";
             }
-            apply(options, *entry, {});
-            return {};
+            return apply(options, *entry, {});
         }
-        if (equals != std::string_view::npos) {
-            apply(options, *entry, body.substr(equals + 1));
-            return {};
-        }
+        if (equals != std::string_view::npos) return apply(options, *entry, body.substr(equals + 1));
         if (next_ >= args_.size()) {
             return "option " + quoted("--" + std::string(name)) + " requires an argument";
         }
-        apply(options, *entry, args_[next_++]);
-        return {};
+        return apply(options, *entry, args_[next_++]);
     }
 
     std::string readShortCluster(CommandLine& options, std::string_view cluster) {
@@ -170,18 +264,14 @@ class Reader {
             const OptionEntry* entry = findShort(cluster[i]);
             if (entry == nullptr) return "invalid option -- " + quoted(cluster.substr(i, 1));
             if (!entry->takesValue) {
-                apply(options, *entry, {});
+                const std::string error = apply(options, *entry, {});
+                if (!error.empty()) return error;
                 continue;
             }
             // A value option takes the rest of the cluster, or else the next argument.
-            if (i + 1 < cluster.size()) {
-                apply(options, *entry, cluster.substr(i + 1));
-            } else if (next_ < args_.size()) {
-                apply(options, *entry, args_[next_++]);
-            } else {
-                return "option requires an argument -- " + quoted(cluster.substr(i, 1));
-            }
-            return {};
+            if (i + 1 < cluster.size()) return apply(options, *entry, cluster.substr(i + 1));
+            if (next_ < args_.size()) return apply(options, *entry, args_[next_++]);
+            return "option requires an argument -- " + quoted(cluster.substr(i, 1));
         }
         return {};
     }
@@ -191,13 +281,16 @@ class Reader {
 };
 
 // The options that write beside a run's output, which a lint run has no output for.
-// Named in this order: the files in their table's order, --if-changed after the first and
-// the header's prefix after the header.
+// Named in this order: the files in their table's order, --if-changed after the first, the
+// header's prefix after the header and the atlas's options after the atlas.
 std::string checkConflict(const CommandLine& options) {
     for (size_t row = 0; row < SIDE_FILE_COUNT; ++row) {
         if (options.sideFiles[row]) return "--" + std::string(sideFileRows()[row].option);
         if (row == SIDE_DEPFILE && options.ifChanged) return "--if-changed";
         if (row == SIDE_C_HEADER && options.headerPrefix) return "--header-prefix";
+        if (row == SIDE_ATLAS && !options.firstAtlasOption.empty()) {
+            return options.firstAtlasOption;
+        }
     }
     return {};
 }
@@ -223,6 +316,20 @@ std::string headerPrefixProblem(const CommandLine& options) {
     return {};
 }
 
+// The atlas's options shape the atlas alone, and its data file cannot be one of its pages.
+std::string atlasProblem(const CommandLine& options) {
+    const std::optional<std::string>& atlas = options.sideFiles[SIDE_ATLAS];
+    if (!atlas) {
+        if (options.firstAtlasOption.empty()) return {};
+        return options.firstAtlasOption + " requires --atlas";
+    }
+    if (atlasPathIsPage(*atlas)) {
+        return "the atlas data file " + quoted(*atlas) +
+               " would be its own first page (give it another extension than .png)";
+    }
+    return {};
+}
+
 }  // namespace
 
 ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
@@ -241,6 +348,7 @@ ParsedCommandLine parseCommandLine(std::span<const std::string_view> args) {
         if (!conflict.empty()) parsed.error = "--check cannot be combined with " + conflict;
     }
     if (parsed.error.empty()) parsed.error = headerPrefixProblem(options);
+    if (parsed.error.empty()) parsed.error = atlasProblem(options);
     if (parsed.error.empty() && !options.controlFile) parsed.error = "no control file given";
     return parsed;
 }

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atlas/atlas_settings.hpp"
 #include "output/side_files.hpp"
 
 struct CommandLine {
@@ -25,6 +26,8 @@ struct CommandLine {
     // A value option given twice keeps its last value.
     SideFilePaths sideFiles;                  // --depfile, --manifest, ... by their table's row
     std::optional<std::string> headerPrefix;  // checked: a C identifier prefix
+    AtlasSettings atlas;                      // the --atlas-* options, checked
+    std::string firstAtlasOption;             // the first --atlas-* option given ("--atlas-pot")
     std::optional<std::string> dump;
 };
 

@@ -81,8 +81,8 @@ ExitStatus runBake(const CommandLine& options) {
     // dependency file last, naming every file written as a target.
     if (status == ExitStatus::done) {
         std::vector<std::string> targets = {outputPath(state)};
-        if (!writeSideFiles(options.sideFiles, options.headerPrefix, options.ifChanged, state,
-                            targets, prerequisites(options, state))) {
+        if (!writeSideFiles(options.sideFiles, options.headerPrefix, options.atlas,
+                            options.ifChanged, state, targets, prerequisites(options, state))) {
             status = ExitStatus::notWritten;
         }
     }

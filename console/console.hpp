@@ -59,6 +59,8 @@ enum class MessageId : uint8_t {
     noSingleFileName,      // "Error, file name for single sprite file not specified." and its help
     sideFileOpenFailed,    // "Couldn't open %s to write the %s."
     previewTooLarge,       // "Preview %s not written: the sheet would be too large."
+    atlasNameTaken,        // "Warning, sprite %s is already in the atlas as entry %d; ..."
+    atlasSpriteTooLarge,   // "Sprite %s (%dx%d) does not fit an atlas page of %d, %s not ..."
     depfileUnwritable,     // "Couldn't write %s: the path %s holds '%c', ..."
     // The run itself.
     controlFileMissing,  // "Couldn't open control file, check path."

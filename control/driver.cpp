@@ -18,9 +18,11 @@ constexpr uint32_t FILE_NAME_FLAGS = SCAN_SKIP_BLANKS | SCAN_STOP_EOL | SCAN_TER
 
 int32_t nextStatement(TextSpan& span) {
     const auto& k = statementKeywords;
+    // The list below names every keyword; a keyword added to the table must be added here too.
+    static_assert(statementKeywords.size() == 13 && ST_LINE_END == 13);
     return skipToMatch(span, 1,
                        {k[0], k[1], k[2], k[3], k[4], k[5], k[6], k[7], k[8], k[9], k[10], k[11],
-                        "\n", "/A-Z", "/a-z", "/0-9"});
+                        k[12], "\n", "/A-Z", "/a-z", "/0-9"});
 }
 
 void runDestStatement(DriverState& state) {

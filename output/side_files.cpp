@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "console/console.hpp"
+#include "output/atlas_file.hpp"
 #include "output/depfile.hpp"
 #include "output/output_sink.hpp"
 #include "output/sprite_view_builder.hpp"
@@ -66,6 +67,11 @@ bool writePreviewFile(const std::string& path, const SideFileInputs& inputs) {
     return writePreview(inputs.view(), path, inputs.keepIfSame);
 }
 
+bool writeAtlas(const std::string& path, const SideFileInputs& inputs) {
+    return writeAtlasFiles(path, inputs.view(), inputs.atlas, inputs.keepIfSame,
+                           inputs.alsoWritten);
+}
+
 // The dependency file names every file written as a target.
 bool writeDependencies(const std::string& path, const SideFileInputs& inputs) {
     return writeDepfile(path, inputs.targets, inputs.prerequisites);
@@ -86,6 +92,22 @@ constexpr std::array<SideFileRow, SIDE_FILE_COUNT> SIDE_FILES = {{
      writeCHeader, false},
     {"preview", "      --preview=FILE.png  write a PNG contact sheet of the sprites\n",
      writePreviewFile, false},
+    {"atlas",
+     "      --atlas=FILE        write a texture atlas beside the output: the data\n"
+     "                          file FILE and its pages STEM.png, STEM-1.png, ...\n"
+     "      --atlas-format=FORMAT\n"
+     "                          json-hash (default), json-array or phaser3\n"
+     "      --atlas-alpha=ALPHA straight (default: the files' own colours) or\n"
+     "                          premultiplied\n"
+     "      --atlas-extrude=N   repeat each sprite's edge pixels N times around it\n"
+     "                          (0 to 256, default 0)\n"
+     "      --atlas-padding=N   N transparent pixels between frames (0 to 256,\n"
+     "                          default 2)\n"
+     "      --atlas-max-size=N  pages of at most N x N pixels (1 to 16384,\n"
+     "                          default 4096)\n"
+     "      --atlas-pot         page sides rounded up to powers of two\n"
+     "      --atlas-no-alias    identical sprites get a frame region each\n",
+     writeAtlas, false},
 }};
 
 }  // namespace
@@ -112,16 +134,24 @@ bool writeSideFile(const std::string& path, std::string_view bytes, const char* 
 }
 
 bool writeSideFiles(const SideFilePaths& paths, const std::optional<std::string>& headerPrefix,
-                    bool keepIfSame, const DriverState& state, std::vector<std::string>& targets,
+                    const AtlasSettings& atlas, bool keepIfSame, const DriverState& state,
+                    std::vector<std::string>& targets,
                     std::span<const std::string> prerequisites) {
-    const SideFileInputs inputs{state, headerPrefix, keepIfSame, targets, prerequisites, {}};
+    const SideFileInputs inputs{state, headerPrefix, atlas, keepIfSame, targets, prerequisites,
+                                {}, {}};
     bool ok = true;
     for (const bool namingTheOthers : {false, true}) {
         for (size_t row = 0; row < SIDE_FILE_COUNT; ++row) {
             const SideFileRow& file = sideFileRows()[row];
             if (file.namesTheOthers != namingTheOthers || !paths[row]) continue;
+            inputs.alsoWritten.clear();
             const bool done = file.write(*paths[row], inputs);
             if (done && !file.namesTheOthers) targets.push_back(*paths[row]);
+            // What a writer wrote is a target even when a later file of its own failed.
+            if (!file.namesTheOthers) {
+                targets.insert(targets.end(), inputs.alsoWritten.begin(),
+                               inputs.alsoWritten.end());
+            }
             ok = ok && done;
         }
     }

@@ -1,5 +1,5 @@
 // The files a run writes beside its output when the command line asks for them: the manifest,
-// the C header and the preview, then the dependency file. They are written only once the
+// the C header, the preview and the atlas, then the dependency file. They are written only once the
 // output itself is in place, each whole, so a failed run leaves the previous ones alone.
 //
 // They are one table: each row is the option that names the file, its lines of --help and the
@@ -15,6 +15,7 @@
 #include <string_view>
 #include <vector>
 
+#include "atlas/atlas_settings.hpp"
 #include "control/driver_state.hpp"
 #include "sidecar/sprite_view.hpp"
 
@@ -24,6 +25,7 @@ enum SideFileIndex : size_t {
     SIDE_MANIFEST,
     SIDE_C_HEADER,
     SIDE_PREVIEW,
+    SIDE_ATLAS,
     SIDE_FILE_COUNT,
 };
 
@@ -34,6 +36,7 @@ using SideFilePaths = std::array<std::optional<std::string>, SIDE_FILE_COUNT>;
 struct SideFileInputs {
     const DriverState& state;
     const std::optional<std::string>& headerPrefix;  // checked: a C identifier prefix
+    const AtlasSettings& atlas;                      // the --atlas-* options
     bool keepIfSame = false;                         // --if-changed
     const std::vector<std::string>& targets;         // the output and each file written before
     std::span<const std::string> prerequisites;      // the files the run read
@@ -41,6 +44,9 @@ struct SideFileInputs {
     // The plain view of the table, built for the first writer that asks and kept for the rest.
     const SpriteView& view() const;
     mutable std::optional<SpriteView> built;
+    // The files a writer wrote besides its own path (the atlas's pages and its other data
+    // files), in the order written.
+    mutable std::vector<std::string> alsoWritten;
 };
 
 // Writes the row's file at `path`; false, with its line printed, when it failed.
@@ -63,8 +69,8 @@ bool writeSideFile(const std::string& path, std::string_view bytes, const char* 
                    bool keepIfSame = false);
 
 // Writes every file `paths` asks for: the rows in table order, then those that name the
-// others. Adds each path written to `targets`, except a file naming the others. False when any
-// of them failed.
+// others. Adds each path written to `targets` (with the files its writer wrote besides it),
+// except a file naming the others. False when any of them failed.
 bool writeSideFiles(const SideFilePaths& paths, const std::optional<std::string>& headerPrefix,
-                    bool keepIfSame, const DriverState& state, std::vector<std::string>& targets,
+                    const AtlasSettings& atlas, bool keepIfSame, const DriverState& state, std::vector<std::string>& targets,
                     std::span<const std::string> prerequisites);

@@ -10,6 +10,7 @@
 #include "filesys/file_access.hpp"
 #include "image/pcx.hpp"
 #include "image/pcx_palette.hpp"
+#include "image/png.hpp"
 #include "image/tga.hpp"
 #include "image/tga_sprite.hpp"
 #include "sprite/crop.hpp"
@@ -105,12 +106,10 @@ struct Lookup {
     DiskEntry found = DiskEntry::missing;
 };
 
-SpriteLoad readTgaFile(const std::string& path, Lookup lookup, bool boxOnly,
-                       std::span<const uint8_t>& bytes) {
+SpriteLoad readSpriteFile(const std::string& path, Lookup lookup, ReadPlan plan,
+                          std::span<const uint8_t>& bytes) {
     const DiskEntry found = lookup.done ? lookup.found : fileEntryOnDisk(path.c_str());
     if (found != DiskEntry::regular) return SpriteLoad::notLoaded;
-    // For the box alone a file without alpha is read no further than its head.
-    const ReadPlan plan = boxOnly ? ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels} : ReadPlan{};
     // The lookup's stat stands for the one before the open.
     const ReadOptions options{.foundRegular = true, .plan = plan};
     switch (readRegularFile(path.c_str(), reused().file, bytes, options)) {
@@ -146,7 +145,9 @@ void takeTgaBox(const TgaBox& box, const uint8_t* pixels, CroppedSprite& sprite)
 SpriteLoad loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels,
                          CroppedSprite& sprite) {
     std::span<const uint8_t> bytes;
-    const SpriteLoad read = readTgaFile(path, lookup, !withPixels, bytes);
+    // For the box alone a file without alpha is read no further than its head.
+    const ReadPlan plan = withPixels ? ReadPlan{} : ReadPlan{BOX_HEAD_BYTES, tgaBoxNeedsPixels};
+    const SpriteLoad read = readSpriteFile(path, lookup, plan, bytes);
     if (read != SpriteLoad::loaded) return read;
     TgaBox box;
     if (!findTgaBox(bytes, box)) return loadTgaGeneric(bytes, withPixels, sprite);
@@ -160,6 +161,44 @@ SpriteLoad loadTgaSprite(const std::string& path, Lookup lookup, bool withPixels
     // The file has a fast path, so a crop that fails found no memory for its scratch block.
     if (!box.blank && (out == nullptr || !cropTgaFast(bytes, box, out, reused().picture))) {
         return SpriteLoad::outOfMemory;
+    }
+    takeTgaBox(box, out, sprite);
+    return SpriteLoad::loaded;
+}
+
+// A refused PNG file prints nothing of its own: the caller's line says it did not load.
+SpriteLoad pngFailure(PngError error) {
+    return error == PngError::noMemory ? SpriteLoad::outOfMemory : SpriteLoad::notLoaded;
+}
+
+// The box comes from the rows as they are decoded; the pixels from the whole picture, decoded
+// into the reused block, cropped to the box found in it and premultiplied.
+SpriteLoad loadPngSprite(const std::string& path, Lookup lookup, bool withPixels,
+                         CroppedSprite& sprite) {
+    std::span<const uint8_t> bytes;
+    const SpriteLoad read = readSpriteFile(path, lookup, ReadPlan{}, bytes);
+    if (read != SpriteLoad::loaded) return read;
+    ReusedBlocks& blocks = reused();
+    if (!withPixels) {
+        TgaBox box;
+        const PngError error = findPngBox(bytes, blocks.picture, box);
+        if (error != PngError::none) return pngFailure(error);
+        const SpriteLoad affordable = pictureAffordable(box.width, box.height, TGA_PIXEL_BYTES);
+        if (affordable != SpriteLoad::loaded) return affordable;
+        takeTgaBox(box, nullptr, sprite);
+        return SpriteLoad::loaded;
+    }
+    PngPicture picture;
+    const PngError error = decodePng(bytes, blocks.picture, picture);
+    if (error != PngError::none) return pngFailure(error);
+    const TgaBox box = findAlphaBox(picture.rgba, picture.width, picture.height);
+    uint8_t* out = croppedBlock(box);
+    if (!box.blank) {
+        if (out == nullptr) return SpriteLoad::outOfMemory;
+        copyBoxPixels(picture.rgba, picture.width, box, out);
+        const size_t count = static_cast<size_t>(box.right - box.left + 1) *
+                             static_cast<size_t>(box.bottom - box.top + 1);
+        premultiplyRgba(out, count);
     }
     takeTgaBox(box, out, sprite);
     return SpriteLoad::loaded;
@@ -266,8 +305,14 @@ SpriteLoad loadSprite(const std::string& path, int32_t kind, Lookup lookup, bool
     sprite = CroppedSprite{};
     // The previous sprite's pixels are done with only now.
     reused().startLoad();
-    return kind == SOURCE_TGA ? loadTgaSprite(path, lookup, withPixels, sprite)
-                              : loadPcxSprite(path, withPixels, sprite);
+    switch (kind) {
+        case SOURCE_TGA:
+            return loadTgaSprite(path, lookup, withPixels, sprite);
+        case SOURCE_PNG:
+            return loadPngSprite(path, lookup, withPixels, sprite);
+        default:
+            return loadPcxSprite(path, withPixels, sprite);
+    }
 }
 
 }  // namespace

@@ -33,8 +33,8 @@ enum class SpriteLoad : uint8_t {
     outOfMemory,  // a block the load needs could not be had
 };
 
-// Loads `path` by its kind (TGA as RGBA, PCX as palette indices with 255 transparent) and
-// crops it. The process-wide crop offsets are left as cropping leaves them; callers read the
+// Loads `path` by its kind (TGA and PNG as premultiplied RGBA, PCX as palette indices with
+// 255 transparent) and crops it. The process-wide crop offsets are left as cropping leaves them; callers read the
 // sprite's own. The file is read afresh, whatever the listing saw of it.
 SpriteLoad loadCroppedSprite(const std::string& path, int32_t kind, CroppedSprite& sprite);
 

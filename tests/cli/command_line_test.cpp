@@ -287,7 +287,7 @@ INSTANTIATE_TEST_SUITE_P(CommandLine, Parse, ::testing::ValuesIn(kCases),
 // row's slot, and its help lines stand in --help in the table's order.
 TEST(SideFileOptions, EachRowIsAnOptionAndItsHelp) {
     const std::vector<std::string> options = {"--depfile", "--manifest", "--emit-header",
-                                              "--preview"};
+                                              "--preview", "--atlas"};
     ASSERT_EQ(sideFileRows().size(), options.size());
     size_t helpAt = 0;
     for (size_t row = 0; row < options.size(); ++row) {

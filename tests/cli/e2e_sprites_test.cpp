@@ -299,7 +299,6 @@ std::vector<uint8_t> pngFile(uint32_t w, uint32_t h) {
 }
 
 TEST(SpritesStatement, PngFilesInAnyLetterCaseAreLoadedFromTheirOwnPath) {
-    GTEST_SKIP() << "needs the PNG reader";
     BakeDir dir;
     dir.makeDir("art/walk");
     testsupport::writeFile(dir.path("art/walk/0001.PNG"), pngFile(3, 2));
