@@ -4,9 +4,10 @@
 #include <optional>
 #include <string>
 
+#include <xxhash.h>
+
 #include "atlas/atlas_json.hpp"
 #include "filesys/allocate.hpp"
-#include "sidecar/fingerprint.hpp"
 
 namespace {
 
@@ -37,7 +38,7 @@ class AliasFinder {
     }
     uint64_t hash(size_t framed) const {
         const std::vector<uint8_t>& bytes = pixels_[framed];
-        return fnv1a64(std::span<const uint8_t>(bytes.data(), bytes.size()));
+        return XXH3_64bits(bytes.data(), bytes.size());
     }
     bool same(size_t a, size_t b) const {
         return entry(a).wd == entry(b).wd && entry(a).ht == entry(b).ht &&

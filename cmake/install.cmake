@@ -21,11 +21,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION "devel")
 set(CPACK_DEBIAN_PACKAGE_PRIORITY "optional")
 set(CPACK_DEBIAN_FILE_NAME "DEB-DEFAULT")
 # dpkg-shlibdeps works out the library dependencies where it is installed (dpkg-dev); without
-# it the C and C++ runtimes, zlib (the PNG reader's) and libspng (the PNG writer's) are named by hand.
+# it the C and C++ runtimes, zlib (the PNG reader's), libspng (the PNG writer's) and xxHash (the
+# atlas's) are named by hand.
 find_program(SPRITEBAKE_DPKG_SHLIBDEPS dpkg-shlibdeps)
 if(SPRITEBAKE_DPKG_SHLIBDEPS)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, zlib1g, libspng0")
+  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libgcc-s1, zlib1g, libspng0, libxxhash0")
 endif()
 include(CPack)
