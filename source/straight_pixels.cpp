@@ -36,6 +36,18 @@ bool tgaHasAlpha(std::span<const uint8_t> file) {
     return alphaBits && (depth > 24 || (depth == 16 && blackAndWhite));
 }
 
+SpriteLoad readWholeFile(const std::string& path, std::vector<uint8_t>& file) {
+    switch (readRegularFile(path.c_str(), file)) {
+        case FileRead::read:
+            return SpriteLoad::loaded;
+        case FileRead::noMemory:
+            return SpriteLoad::outOfMemory;
+        case FileRead::unreadable:
+            break;
+    }
+    return SpriteLoad::notLoaded;
+}
+
 // Packs a straight pixel as the reader packs its output (red in the low byte).
 uint32_t packed(const uint8_t* p) {
     return p[0] | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24;
@@ -78,14 +90,8 @@ bool everyPixelOpaque(const std::vector<uint8_t>& rgba) {
 SpriteLoad straightTga(const std::string& path, const CroppedSprite& sprite,
                        std::vector<uint8_t>& rgba) {
     std::vector<uint8_t> file;
-    switch (readRegularFile(path.c_str(), file)) {
-        case FileRead::read:
-            break;
-        case FileRead::noMemory:
-            return SpriteLoad::outOfMemory;
-        case FileRead::unreadable:
-            return SpriteLoad::notLoaded;
-    }
+    const SpriteLoad read = readWholeFile(path, file);
+    if (read != SpriteLoad::loaded) return read;
     // A file without alpha could not have given the crop's translucent pixels.
     if (!tgaHasAlpha(file)) return SpriteLoad::notLoaded;
     file[TGA_DESCRIPTOR] &= static_cast<uint8_t>(~TGA_ALPHA_BITS);
@@ -104,14 +110,8 @@ SpriteLoad straightTga(const std::string& path, const CroppedSprite& sprite,
 SpriteLoad straightPng(const std::string& path, const CroppedSprite& sprite,
                        std::vector<uint8_t>& rgba) {
     std::vector<uint8_t> file;
-    switch (readRegularFile(path.c_str(), file)) {
-        case FileRead::read:
-            break;
-        case FileRead::noMemory:
-            return SpriteLoad::outOfMemory;
-        case FileRead::unreadable:
-            return SpriteLoad::notLoaded;
-    }
+    const SpriteLoad read = readWholeFile(path, file);
+    if (read != SpriteLoad::loaded) return read;
     ReusedBuffer block;
     PngPicture picture;
     const PngError error = decodePng(file, block, picture);
