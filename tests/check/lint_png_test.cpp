@@ -18,7 +18,6 @@ struct PngLintCase {
     const char* name;
     std::string control;
     std::string out;
-    bool needsReader = false;
 };
 
 void PrintTo(const PngLintCase& c, std::ostream* os) {
@@ -79,9 +78,9 @@ INSTANTIATE_TEST_SUITE_P(
                         warn(4, "sprite source \"art/box.png.png\" does not exist")},
         PngLintCase{"NoNameAtTheEnd", kHead + "PNG", warn(4, "PNG has no sprite name")},
         PngLintCase{"NotAPicture", kHead + "PNG bad\n",
-                    warn(4, "\"art/bad.png\" does not load as a PNG picture"), true},
+                    warn(4, "\"art/bad.png\" does not load as a PNG picture")},
         PngLintCase{"AnotherKindsPicture", kHead + "PNG tga\n",
-                    warn(4, "\"art/tga.png\" does not load as a PNG picture"), true}));
+                    warn(4, "\"art/tga.png\" does not load as a PNG picture")}));
 
 }  // namespace
 }  // namespace drivertest
