@@ -50,7 +50,8 @@ bool encodeInto(uint32_t width, uint32_t height, PngPixels pixels, int32_t compr
     const Context ctx(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!ctx) return false;
     if (spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1) != 0 ||
-        spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, compressionLevel) != 0 || spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, SPNG_FILTER_CHOICE_SUB) != 0) {
+        spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, compressionLevel) != 0 ||
+        spng_set_option(ctx.get(), SPNG_FILTER_CHOICE, PNG_ROW_FILTER) != 0) {
         return false;
     }
     spng_ihdr ihdr{};
